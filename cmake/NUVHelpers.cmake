@@ -1,0 +1,166 @@
+# Build conventions shared by every folder. A folder takes part in the build by holding a
+# CMakeLists.txt that calls one of the functions below; its sources are globbed, so adding a file
+# needs no edit elsewhere.
+
+set(NUV_PLATFORM_DIR ${PROJECT_SOURCE_DIR}/platform)
+set(NUV_KERNEL_DIR ${PROJECT_SOURCE_DIR}/kernel)
+set(NUV_INCLUDE_DIR ${PROJECT_SOURCE_DIR}/include)
+set(NUV_SHARE_DIR ${PROJECT_BINARY_DIR}/share/nuv)
+
+# Adds every immediate (or, with RECURSE, nested) subfolder of DIR that holds a CMakeLists.txt.
+function(nuv_add_subdirectories dir)
+  set(pattern ${PROJECT_SOURCE_DIR}/${dir}/*/CMakeLists.txt)
+  if(ARGV1 STREQUAL "RECURSE")
+    file(GLOB_RECURSE lists CONFIGURE_DEPENDS ${pattern})
+  else()
+    file(GLOB lists CONFIGURE_DEPENDS ${pattern})
+  endif()
+  list(SORT lists)
+  foreach(l IN LISTS lists)
+    get_filename_component(d ${l} DIRECTORY)
+    add_subdirectory(${d})
+  endforeach()
+endfunction()
+
+function(_nuv_sources out)
+  file(GLOB srcs CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c)
+  set(${out} ${srcs} PARENT_SCOPE)
+endfunction()
+
+# platform/<name>: a shared library libnuv<name>.so (target nuv<name>), headers installed under
+# include/NUVKernel/platform/<name>/ and included as "<name>/Header.h".
+#   LIBS: public dependencies (targets or libraries); PRIVATE_LIBS: implementation only.
+function(nuv_platform_library)
+  cmake_parse_arguments(A "" "" "LIBS;PRIVATE_LIBS" ${ARGN})
+  get_filename_component(dir ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(t nuv${dir})
+  _nuv_sources(srcs)
+  add_library(${t} SHARED ${srcs})
+  target_include_directories(${t} PUBLIC
+    $<BUILD_INTERFACE:${NUV_PLATFORM_DIR}>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/NUVKernel/platform>)
+  target_link_libraries(${t} PUBLIC ${A_LIBS} PRIVATE ${A_PRIVATE_LIBS})
+  install(TARGETS ${t} EXPORT NUVKernelTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/NUVKernel/platform/${dir}
+    FILES_MATCHING PATTERN "*.h")
+  set_property(GLOBAL APPEND PROPERTY NUV_PLATFORM_LIBS ${t})
+endfunction()
+
+# kernel/<name>: an object library nuvk_<name>, linked into the module NUVKernel.arx; tests link
+# the object library directly. Headers are installed under include/NUVKernel/<name>/ and
+# included as "<name>/Header.h".
+function(nuv_kernel_subsystem)
+  cmake_parse_arguments(A "" "" "LIBS;PRIVATE_LIBS" ${ARGN})
+  get_filename_component(dir ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  set(t nuvk_${dir})
+  _nuv_sources(srcs)
+  add_library(${t} OBJECT ${srcs})
+  target_include_directories(${t} PUBLIC ${NUV_KERNEL_DIR} ${NUV_INCLUDE_DIR})
+  target_link_libraries(${t} PUBLIC ${A_LIBS} PRIVATE ${A_PRIVATE_LIBS})
+  install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/NUVKernel/${dir}
+    FILES_MATCHING PATTERN "*.h")
+  set_property(GLOBAL APPEND PROPERTY NUV_KERNEL_PARTS ${t})
+  set_property(GLOBAL APPEND PROPERTY NUV_KERNEL_LIBS ${A_LIBS})
+  set_property(GLOBAL APPEND PROPERTY NUV_KERNEL_PRIVATE_LIBS ${A_PRIVATE_LIBS})
+endfunction()
+
+# The module itself: every kernel subsystem's objects in one shared object, NUVKernel.arx.
+function(nuv_finish_kernel)
+  get_property(parts GLOBAL PROPERTY NUV_KERNEL_PARTS)
+  get_property(libs GLOBAL PROPERTY NUV_KERNEL_LIBS)
+  get_property(plibs GLOBAL PROPERTY NUV_KERNEL_PRIVATE_LIBS)
+  add_library(NUVKernel SHARED)
+  foreach(p IN LISTS parts)
+    target_sources(NUVKernel PRIVATE $<TARGET_OBJECTS:${p}>)
+  endforeach()
+  if(libs)
+    list(REMOVE_DUPLICATES libs)
+  endif()
+  if(plibs)
+    list(REMOVE_DUPLICATES plibs)
+  endif()
+  target_link_libraries(NUVKernel PUBLIC ${libs} PRIVATE ${plibs})
+  target_include_directories(NUVKernel PUBLIC
+    $<BUILD_INTERFACE:${NUV_KERNEL_DIR}>
+    $<BUILD_INTERFACE:${NUV_INCLUDE_DIR}>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/NUVKernel>)
+  set_target_properties(NUVKernel PROPERTIES PREFIX "" SUFFIX ".arx" OUTPUT_NAME NUVKernel)
+  install(TARGETS NUVKernel EXPORT NUVKernelTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
+endfunction()
+
+# tools/<name>: a command-line program installed to bin/.
+function(nuv_tool)
+  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
+  get_filename_component(dir ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  _nuv_sources(srcs)
+  add_executable(${dir} ${srcs})
+  target_link_libraries(${dir} PRIVATE ${A_LIBS})
+  install(TARGETS ${dir} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()
+
+# tests/<path>: one GoogleTest program test_<path with _> from every .cpp of the folder.
+# Tests find their data through NUV_TEST_DATA (tests/data), NUV_SOURCE_DIR and NUV_BINARY_DIR.
+function(nuv_test)
+  cmake_parse_arguments(A "" "TIMEOUT" "LIBS;ENV" ${ARGN})
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
+  string(REPLACE "/" "_" name "test_${rel}")
+  _nuv_sources(srcs)
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${A_LIBS})
+  if(NOT A_TIMEOUT)
+    set(A_TIMEOUT 600)
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
+    PROPERTIES TIMEOUT ${A_TIMEOUT}
+      ENVIRONMENT "NUV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;NUV_SOURCE_DIR=${PROJECT_SOURCE_DIR};NUV_BINARY_DIR=${PROJECT_BINARY_DIR};${A_ENV}")
+endfunction()
+
+# bench/<name>: a Google Benchmark program bench_<name> from every .cpp of the folder.
+function(nuv_bench)
+  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
+  get_filename_component(dir ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  _nuv_sources(srcs)
+  add_executable(bench_${dir} ${srcs})
+  target_link_libraries(bench_${dir} PRIVATE benchmark::benchmark ${A_LIBS})
+  set_property(GLOBAL APPEND PROPERTY NUV_BENCHES bench_${dir})
+endfunction()
+
+# fuzz/<name>: a libFuzzer program fuzz_<name> from every .cpp of the folder.
+function(nuv_fuzz)
+  cmake_parse_arguments(A "" "" "LIBS" ${ARGN})
+  get_filename_component(dir ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  _nuv_sources(srcs)
+  add_executable(fuzz_${dir} ${srcs})
+  target_link_options(fuzz_${dir} PRIVATE -fsanitize=fuzzer)
+  target_link_libraries(fuzz_${dir} PRIVATE ${A_LIBS})
+endfunction()
+
+# The SDK: headers, libraries, a CMake package and a pkg-config file.
+function(nuv_install_sdk)
+  install(FILES ${NUV_INCLUDE_DIR}/NUVKernel/NUVKernel.h
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/NUVKernel)
+  install(EXPORT NUVKernelTargets NAMESPACE NUVKernel::
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/NUVKernel)
+  include(CMakePackageConfigHelpers)
+  configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/NUVKernelConfig.cmake.in
+    ${PROJECT_BINARY_DIR}/NUVKernelConfig.cmake
+    INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/NUVKernel)
+  write_basic_package_version_file(${PROJECT_BINARY_DIR}/NUVKernelConfigVersion.cmake
+    COMPATIBILITY SameMajorVersion)
+  install(FILES ${PROJECT_BINARY_DIR}/NUVKernelConfig.cmake
+    ${PROJECT_BINARY_DIR}/NUVKernelConfigVersion.cmake
+    DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/NUVKernel)
+  get_property(plats GLOBAL PROPERTY NUV_PLATFORM_LIBS)
+  set(NUV_PC_LIBS "-l:NUVKernel.arx")
+  foreach(p IN LISTS plats)
+    string(APPEND NUV_PC_LIBS " -l${p}")
+  endforeach()
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/NUVKernel.pc.in ${PROJECT_BINARY_DIR}/NUVKernel.pc @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/NUVKernel.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+endfunction()
