@@ -4,3 +4,13 @@
 
 #include "win/CString.h"
 #include "settings/AppName.h"
+#include "hydraulics/Friction.h"
+#include "hydraulics/LocalLoss.h"
+#include "hydraulics/FluidProperties.h"
+#include "com/ComTypes.h"
+#include "com/ComError.h"
+#include "com/Bstr.h"
+#include "com/ComPtr.h"
+#include "com/Variant.h"
+#include "com/OleDateTime.h"
+#include "com/Com.h"

@@ -1,0 +1,87 @@
+#include "com/Bstr.h"
+
+#include "win/Encoding.h"
+
+_bstr_t::Data::~Data() { SysFreeString(wide); }
+
+_bstr_t::_bstr_t(const char* gbk) {
+    if (!gbk) return;
+    std::u16string w = NUVWin::GbkToUtf16(gbk);
+    data_ = std::make_shared<Data>();
+    data_->wide = SysAllocStringLen(w.data(), static_cast<std::uint32_t>(w.size()));
+}
+
+_bstr_t::_bstr_t(const OLECHAR* wide) {
+    if (!wide) return;
+    data_ = std::make_shared<Data>();
+    data_->wide = SysAllocString(wide);
+}
+
+_bstr_t::_bstr_t(std::u16string_view wide) {
+    data_ = std::make_shared<Data>();
+    data_->wide = SysAllocStringLen(wide.data(), static_cast<std::uint32_t>(wide.size()));
+}
+
+_bstr_t::_bstr_t(BSTR bstr, bool copy) {
+    if (copy) {
+        if (!bstr) return;
+        data_ = std::make_shared<Data>();
+        data_->wide = SysAllocStringLen(bstr, SysStringLen(bstr));
+    } else {
+        Attach(bstr);
+    }
+}
+
+_bstr_t::operator const char*() const {
+    if (!data_) return nullptr;
+    if (!data_->narrow) data_->narrow = std::make_unique<std::string>(NUVWin::Utf16ToGbk(u16()));
+    return data_->narrow->c_str();
+}
+
+std::u16string _bstr_t::u16() const {
+    if (!data_ || !data_->wide) return {};
+    return std::u16string(data_->wide, SysStringLen(data_->wide));
+}
+
+std::string _bstr_t::utf8() const {
+    std::u16string w = u16();
+    return NUVWin::GbkToUtf8(NUVWin::Utf16ToGbk(w));
+}
+
+BSTR _bstr_t::copy() const {
+    if (!data_) return nullptr;
+    return SysAllocStringLen(data_->wide, SysStringLen(data_->wide));
+}
+
+BSTR _bstr_t::Detach() {
+    if (!data_) return nullptr;
+    BSTR b;
+    if (data_.use_count() == 1) {
+        b = data_->wide;
+        data_->wide = nullptr;
+    } else {
+        b = copy();
+    }
+    data_.reset();
+    return b;
+}
+
+void _bstr_t::Attach(BSTR bstr) {
+    data_.reset();
+    if (!bstr) return;
+    data_ = std::make_shared<Data>();
+    data_->wide = bstr;
+}
+
+void _bstr_t::Assign(BSTR bstr) { *this = _bstr_t(bstr, true); }
+
+_bstr_t _bstr_t::Clone() const {
+    if (!data_) return {};
+    return _bstr_t(data_->wide, true);
+}
+
+_bstr_t& _bstr_t::operator+=(const _bstr_t& o) {
+    std::u16string s = u16() + o.u16();
+    *this = _bstr_t(std::u16string_view(s));
+    return *this;
+}
