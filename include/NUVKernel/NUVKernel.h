@@ -14,3 +14,4 @@
 #include "com/Variant.h"
 #include "com/OleDateTime.h"
 #include "com/Com.h"
+#include "expr/MathString.h"
