@@ -1,0 +1,17 @@
+#pragma once
+// All geometry value types of the host.
+#include "acad/AcArray.h"
+#include "acad/AcGeCircArc3d.h"
+#include "acad/AcGeContext.h"
+#include "acad/AcGeDoubleArray.h"
+#include "acad/AcGeMatrix3d.h"
+#include "acad/AcGePlane.h"
+#include "acad/AcGePoint2d.h"
+#include "acad/AcGePoint2dArray.h"
+#include "acad/AcGePoint3d.h"
+#include "acad/AcGePoint3dArray.h"
+#include "acad/AcGeScale3d.h"
+#include "acad/AcGeTol.h"
+#include "acad/AcGeVector2d.h"
+#include "acad/AcGeVector3d.h"
+#include "acad/AcGeVector3dArray.h"

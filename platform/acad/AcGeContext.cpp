@@ -1,0 +1,3 @@
+#include "acad/AcGeContext.h"
+
+AcGeTol AcGeContext::gTol;

@@ -1,0 +1,3 @@
+#pragma once
+#include "acad/AcArray.h"
+typedef AcArray<double> AcGeDoubleArray;
