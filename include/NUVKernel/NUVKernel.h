@@ -15,3 +15,8 @@
 #include "com/OleDateTime.h"
 #include "com/Com.h"
 #include "expr/MathString.h"
+#include "excel/Book.h"
+#include "excel/NumberFormat.h"
+#include "excel/Excel.h"
+#include "report/ExcelCal.h"
+#include "report/ReportMessage.h"
