@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "expr/MathString.h"
 
@@ -80,27 +81,25 @@ TEST(MathString, ValidationRefuses) {
     }
 }
 
+// checkString and stringToBolan, as every caller runs them.
+bool Prepare(CMathString& m) { return m.checkString() == 1 && m.stringToBolan() == 1; }
+
 TEST(MathString, StateBetweenCalls) {
     CMathString m("exp(1)", 2.0);
     EXPECT_EQ(m.hasX, 1);  // set by the constructor with a value
-    EXPECT_EQ(m.checkString(), 1);
+    ASSERT_TRUE(Prepare(m));
     EXPECT_EQ(m.hasX, 0);  // the x of exp is not the variable
     m.Initial("x+1", 1.0);
-    ASSERT_EQ(m.checkString(), 1);
+    ASSERT_TRUE(Prepare(m));
     EXPECT_EQ(m.hasX, 1);
     // The postfix pass copies X into the sequence; a new X takes effect with a new conversion.
-    m.stringToBolan();
     m.setX(5.0);
-    ASSERT_EQ(m.compvalue(), 0);
+    EXPECT_EQ(m.compvalue(), 0);
     EXPECT_EQ(m.getvalue(), 2.0);
-    m.stringToBolan();
-    ASSERT_EQ(m.compvalue(), 0);
-    EXPECT_EQ(m.getvalue(), 6.0);
-    // A failed evaluation leaves the last good value.
-    for (const char* bad : {"1/0", "sqrt(-4)", "2+", ""}) {
+    EXPECT_TRUE(m.stringToBolan() == 1 && m.compvalue() == 0 && m.getvalue() == 6.0);
+    for (const char* bad : {"1/0", "sqrt(-4)", "2+", ""}) {  // failures keep the last good value
         m.Initial(bad);
-        ASSERT_EQ(m.checkString(), 1) << bad;
-        m.stringToBolan();
+        ASSERT_TRUE(Prepare(m)) << bad;
         EXPECT_NE(m.compvalue(), 0) << bad;
         EXPECT_EQ(m.getvalue(), 6.0) << bad;
     }
@@ -135,18 +134,14 @@ TEST(MathString, TextLengthLimit) {
 }
 
 TEST(MathString, CopiesAndAssignment) {
-    CMathString a("2*x+[1]", 4.0), c;
-    ASSERT_EQ(a.checkString(), 1);
-    a.stringToBolan();
+    CMathString a("2*x+[1]", 4.0), c, d;
+    ASSERT_TRUE(Prepare(a));
     CMathString b(a);
     c = a;
-    CMathString d;  // a validated text handed to another evaluator validates again
-    d.Initial(a.text, a.getX());
-    ASSERT_EQ(d.checkString(), 1);
-    d.stringToBolan();
+    d.Initial(a.text, a.getX());  // a validated text handed to another evaluator validates again
+    ASSERT_TRUE(Prepare(d));
     a.Initial("100");
-    ASSERT_EQ(a.checkString(), 1);
-    a.stringToBolan();
+    ASSERT_TRUE(Prepare(a));
     for (CMathString* m : {&b, &c, &d}) {
         EXPECT_STREQ(m->text, "2*x+(1)#");
         ASSERT_EQ(m->compvalue(), 0);  // its own postfix sequence, not a's new one
@@ -156,8 +151,7 @@ TEST(MathString, CopiesAndAssignment) {
 
 std::string Postfix(const char* text) {
     CMathString m(text);
-    if (m.checkString() != 1) return "invalid";
-    m.stringToBolan();
+    if (!Prepare(m)) return "invalid";
     std::string s;
     for (const CMathString::Token& t : m.postfix) {
         if (t.kind == CMathString::OPERATOR && t.op == '#') break;
@@ -179,23 +173,17 @@ TEST(MathString, PostfixOrder) {
 }
 
 TEST(MathString, Helpers) {
-    const struct {
-        const char* digits;
-        double value;
-    } numbers[] = {{"12", 12}, {".5", 0.5}, {"3.25", 3.25}, {"0.3", 0.3}, {"7.", 7}, {"12+3", 12}, {"1.5.7", 1.5}};
-    for (const auto& n : numbers) EXPECT_EQ(CMathString::stringToDigital(n.digits), n.value) << n.digits;
+    const std::pair<const char*, double> numbers[] = {{"12", 12},  {".5", 0.5},   {"3.25", 3.25}, {"0.3", 0.3},
+                                                      {"7.", 7},   {"12+3", 12},  {"1.5.7", 1.5}};
+    for (const auto& [digits, value] : numbers) EXPECT_EQ(CMathString::stringToDigital(digits), value) << digits;
 
-    const struct {
-        const char* text;
-        int from;
-        const char* name;
-        int found, to;
-    } seeks[] = {{"cosh(1)", 0, "cos", 1, 3}, {"2*sin(", 2, "sin", 1, 5}, {"si", 0, "sin", 0, 0}, {"xsin", 0, "sin", 0, 0}};
-    for (const auto& s : seeks) {
-        int position = s.from;
-        EXPECT_EQ(CMathString::seekStr(s.text, position, s.name), s.found) << s.text;
-        EXPECT_EQ(position, s.to) << s.text;
-    }
+    int at = 0;  // found: moves past the name; not found: stays
+    EXPECT_EQ(CMathString::seekStr("cosh(1)", at, "cos"), 1);
+    EXPECT_EQ(at, 3);
+    EXPECT_EQ(CMathString::seekStr("cosh(1)", at, "cos"), 0);
+    EXPECT_EQ(at, 3);
+    EXPECT_EQ(CMathString::seekStr("si", at = 0, "sin"), 0);
+    EXPECT_EQ(at, 0);
 }
 
 }  // namespace
