@@ -254,10 +254,11 @@ void PlaceInteger(const std::string& ip, const std::vector<std::size_t>& slots, 
     }
 }
 
-void PlaceFraction(const std::string& fp, const std::vector<std::size_t>& slots, const std::vector<Token>& toks,
+void PlaceFraction(std::string fp, const std::vector<std::size_t>& slots, const std::vector<Token>& toks,
                    std::vector<std::string>& out) {
     int n = static_cast<int>(slots.size());
     int last = n - 1;
+    if (static_cast<int>(fp.size()) < n) fp.append(n - fp.size(), '0');
     while (last >= 0 && fp[last] == '0' && toks[slots[last]].text != "0") --last;
     for (int k = 0; k < n; ++k) {
         if (k <= last) out[slots[k]] = std::string(1, fp[k]);
@@ -375,6 +376,7 @@ std::string RenderNumber(double a, const Parsed& p, const std::string& text) {
         bool engineering = false;
         for (std::size_t s : intSlots) engineering |= t[s].text == "#";
         int e = 0;
+        Fixed(Decimal{}, decimals, ip, fp);
         if (a > 0) {
             Decimal d = ToDecimal(a);
             int mag = d.exp - 1;  // floor(log10(a))
