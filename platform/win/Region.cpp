@@ -317,7 +317,7 @@ BOOL PtInRegion(HRGN region, int x, int y) {
     auto band = std::upper_bound(r->rects.begin(), r->rects.end(), y, [](int v, const RECT& q) { return v < q.bottom; });
     if (band == r->rects.end() || band->top > y) return FALSE;
     LONG top = band->top;
-    auto bandEnd = std::find_if(band, r->rects.end(), [top](const RECT& q) { return q.top != top; });
+    auto bandEnd = std::upper_bound(band, r->rects.end(), top, [](LONG t, const RECT& q) { return t < q.top; });
     auto hit = std::upper_bound(band, bandEnd, x, [](int v, const RECT& q) { return v < q.right; });
     return hit != bandEnd && hit->left <= x;
 }

@@ -58,6 +58,21 @@ void ExpectBanded(HRGN r) {
             ASSERT_LE(p.bottom, v[i].top) << "bands overlap";
         }
     }
+    // Split into bands and compare each with the one above it.
+    std::vector<std::vector<std::pair<LONG, LONG>>> spans;
+    std::vector<RECT> heads;
+    for (const RECT& q : v) {
+        if (heads.empty() || heads.back().top != q.top) {
+            heads.push_back(q);
+            spans.emplace_back();
+        }
+        spans.back().emplace_back(q.left, q.right);
+    }
+    for (std::size_t b = 1; b < heads.size(); ++b) {
+        if (heads[b - 1].bottom == heads[b].top) {
+            ASSERT_NE(spans[b - 1], spans[b]) << "touching bands with equal spans";
+        }
+    }
 }
 
 void ExpectCovers(HRGN r, const Grid& g, const char* what) {
