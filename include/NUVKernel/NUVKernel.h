@@ -29,3 +29,5 @@
 #include "settings/TextHelpers.h"
 #include "settings/BitmapHelpers.h"
 #include "settings/RuntimeClass.h"
+#include "ado/AdoEnums.h"
+#include "ado/Ado.h"
