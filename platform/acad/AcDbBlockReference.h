@@ -1,0 +1,43 @@
+// AcDbBlockReference: an insertion of a block definition at a position, with scale factors and a
+// rotation about the normal. blockTransform() maps block coordinates to world coordinates.
+#pragma once
+
+#include "acad/AcDbEntity.h"
+#include "acad/AcGeScale3d.h"
+
+class AcDbBlockReference : public AcDbEntity {
+    NUV_DB_DECLARE(AcDbBlockReference, AcDbEntity, "INSERT")
+public:
+    AcDbBlockReference() = default;
+    AcDbBlockReference(const AcGePoint3d& position, AcDbObjectId blockTableRecord)
+        : position_(position), block_(blockTableRecord) {}
+    AcDbBlockReference(const AcDbBlockReference&) = default;
+    NUV_DB_CLONE(AcDbBlockReference)
+
+    AcDbObjectId blockTableRecord() const { return block_; }
+    Acad::ErrorStatus setBlockTableRecord(AcDbObjectId id);
+    AcGePoint3d position() const { return position_; }
+    Acad::ErrorStatus setPosition(const AcGePoint3d& p);
+    AcGeScale3d scaleFactors() const { return scale_; }
+    Acad::ErrorStatus setScaleFactors(const AcGeScale3d& s);
+    double rotation() const { return rotation_; }
+    Acad::ErrorStatus setRotation(double a);
+    AcGeVector3d normal() const { return normal_; }
+    Acad::ErrorStatus setNormal(const AcGeVector3d& n);
+    // Block coordinates (relative to the block's origin) to world coordinates.
+    AcGeMatrix3d blockTransform() const;
+    // Takes position, rotation, scale and normal from a matrix without shear.
+    Acad::ErrorStatus setBlockTransform(const AcGeMatrix3d& m);
+
+    Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform) override;
+    Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
+    void dxfOutFields(NUVAcad::DxfOut& out) const override;
+    Acad::ErrorStatus dxfInFields(NUVAcad::DxfIn& in) override;
+
+private:
+    AcGePoint3d position_;
+    AcDbObjectId block_;
+    AcGeScale3d scale_;
+    double rotation_ = 0.0;
+    AcGeVector3d normal_{0, 0, 1};
+};

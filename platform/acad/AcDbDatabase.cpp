@@ -1,0 +1,358 @@
+#include "acad/AcDbDatabase.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <unordered_set>
+
+#include "acad/AcDbDictionary.h"
+#include "acad/AcDbSymbolTable.h"
+#include "acad/DbInternal.h"
+#include "acad/ResBuf.h"
+
+using NUVAcad::DbAccess;
+using NUVAcad::ObjectStub;
+
+struct AcDbDatabase::Impl : NUVAcad::DatabaseStore {};
+
+namespace {
+std::unordered_set<const AcDbDatabase*>& liveDatabases() {
+    static std::unordered_set<const AcDbDatabase*> s;
+    return s;
+}
+}  // namespace
+
+// ---- Ids and handles ----
+
+AcDbHandle::AcDbHandle(const char* hex) {
+    value_ = hex ? std::strtoull(hex, nullptr, 16) : 0;
+}
+void AcDbHandle::getIntoAsciiBuffer(char* buffer) const {
+    std::snprintf(buffer, 17, "%llX", static_cast<unsigned long long>(value_));
+}
+std::string AcDbHandle::asString() const {
+    char b[20];
+    getIntoAsciiBuffer(b);
+    return b;
+}
+
+bool AcDbObjectId::isValid() const { return stub_ && stub_->object; }
+bool AcDbObjectId::isErased() const { return stub_ && stub_->object && stub_->object->isErased(); }
+AcDbDatabase* AcDbObjectId::database() const { return stub_ ? stub_->db : nullptr; }
+AcDbHandle AcDbObjectId::handle() const { return stub_ ? AcDbHandle(stub_->handle) : AcDbHandle(); }
+
+void AcDbIdMapping::assign(const AcDbIdPair& pair) {
+    for (AcDbIdPair& p : pairs_)
+        if (p.key() == pair.key()) {
+            p = pair;
+            return;
+        }
+    pairs_.append(pair);
+}
+bool AcDbIdMapping::compute(AcDbIdPair& pair) const {
+    for (const AcDbIdPair& p : pairs_)
+        if (p.key() == pair.key()) {
+            pair = p;
+            return true;
+        }
+    return false;
+}
+
+// ---- Internal access ----
+
+namespace NUVAcad {
+DatabaseStore& DbAccess::store(AcDbDatabase* db) { return *db->impl_; }
+const DatabaseStore& DbAccess::store(const AcDbDatabase* db) { return *db->impl_; }
+
+ObjectStub* DbAccess::stubFor(AcDbDatabase* db, uint64_t handle, bool create) {
+    auto& st = *db->impl_;
+    if (handle == 0) return nullptr;
+    auto it = st.byHandle.find(handle);
+    if (it != st.byHandle.end()) return it->second;
+    if (!create) return nullptr;
+    st.stubs.push_back(ObjectStub{db, handle, nullptr});
+    ObjectStub* s = &st.stubs.back();
+    st.byHandle.emplace(handle, s);
+    if (handle >= db->nextHandle_) db->nextHandle_ = handle + 1;
+    return s;
+}
+
+AcDbObjectId DbAccess::attach(AcDbDatabase* db, AcDbObject* obj, uint64_t handle) {
+    if (handle == 0) handle = db->nextHandle_;
+    ObjectStub* s = stubFor(db, handle, true);
+    if (s->object) {
+        // A second object under a handle already taken: give it a fresh one.
+        s = stubFor(db, db->nextHandle_, true);
+    }
+    s->object = obj;
+    obj->stub_ = s;
+    ++db->liveObjects_;
+    obj->subAddedToDatabase(db);
+    return AcDbObjectId(s);
+}
+
+AcDbObjectId DbAccess::reserve(AcDbDatabase* db) { return AcDbObjectId(stubFor(db, db->nextHandle_, true)); }
+
+bool DbAccess::isLiveDatabase(const AcDbDatabase* db) { return liveDatabases().count(db) != 0; }
+
+AcDbDatabase*& DbAccess::working() {
+    static AcDbDatabase* w = nullptr;
+    return w;
+}
+}  // namespace NUVAcad
+
+AcDbHostApplicationServices* acdbHostApplicationServices() {
+    static AcDbHostApplicationServices services;
+    return &services;
+}
+
+// ---- The database ----
+
+AcDbDatabase::AcDbDatabase(bool buildDefault, bool) : impl_(std::make_unique<Impl>()) {
+    liveDatabases().insert(this);
+    if (buildDefault) buildDefaultDrawing();
+}
+
+AcDbDatabase::~AcDbDatabase() {
+    clear();
+    liveDatabases().erase(this);
+    if (acdbHostApplicationServices()->workingDatabase() == this)
+        acdbHostApplicationServices()->setWorkingDatabase(nullptr);
+}
+
+void AcDbDatabase::clear() {
+    for (ObjectStub& s : impl_->stubs) {
+        delete s.object;
+        s.object = nullptr;
+    }
+    impl_ = std::make_unique<Impl>();
+    nextHandle_ = 1;
+    liveObjects_ = 0;
+    openCount_ = 0;
+    blockTable_ = layerTable_ = linetypeTable_ = textStyleTable_ = regAppTable_ = AcDbObjectId();
+    vportTable_ = viewTable_ = ucsTable_ = dimStyleTable_ = nod_ = AcDbObjectId();
+    clayer_ = textstyle_ = celtype_ = AcDbObjectId();
+    ucsOrg_ = AcGePoint3d();
+    ucsX_ = AcGeVector3d(1, 0, 0);
+    ucsY_ = AcGeVector3d(0, 1, 0);
+}
+
+namespace {
+template <class Table>
+AcDbObjectId addTable(AcDbDatabase* db, Table* t) {
+    AcDbObjectId id = DbAccess::attach(db, t, 0);
+    return id;
+}
+
+template <class Rec>
+AcDbObjectId addRecord(AcDbDatabase* db, AcDbObjectId tableId, Rec* rec) {
+    AcDbObjectId id = DbAccess::attach(db, rec, 0);
+    DbAccess::setOwner(rec, tableId);
+    DbAccess::peekAs<AcDbSymbolTable>(tableId)->attachRecord(id, rec->name());
+    return id;
+}
+}  // namespace
+
+void AcDbDatabase::buildDefaultDrawing() {
+    blockTable_ = addTable(this, new AcDbBlockTable);
+    layerTable_ = addTable(this, new AcDbLayerTable);
+    textStyleTable_ = addTable(this, new AcDbTextStyleTable);
+    linetypeTable_ = addTable(this, new AcDbLinetypeTable);
+    viewTable_ = addTable(this, new AcDbRawSymbolTable("VIEW"));
+    ucsTable_ = addTable(this, new AcDbRawSymbolTable("UCS"));
+    vportTable_ = addTable(this, new AcDbRawSymbolTable("VPORT"));
+    regAppTable_ = addTable(this, new AcDbRegAppTable);
+    dimStyleTable_ = addTable(this, new AcDbRawSymbolTable("DIMSTYLE"));
+
+    auto* byBlock = new AcDbLinetypeTableRecord;
+    byBlock->setName("ByBlock");
+    addRecord(this, linetypeTable_, byBlock);
+    auto* byLayer = new AcDbLinetypeTableRecord;
+    byLayer->setName("ByLayer");
+    celtype_ = addRecord(this, linetypeTable_, byLayer);
+    auto* cont = new AcDbLinetypeTableRecord;
+    cont->setName("Continuous");
+    cont->setComments("Solid line");
+    AcDbObjectId contId = addRecord(this, linetypeTable_, cont);
+
+    auto* layer0 = new AcDbLayerTableRecord;
+    layer0->setName("0");
+    layer0->setLinetypeObjectId(contId);
+    clayer_ = addRecord(this, layerTable_, layer0);
+
+    auto* standard = new AcDbTextStyleTableRecord;
+    standard->setName("Standard");
+    textstyle_ = addRecord(this, textStyleTable_, standard);
+
+    auto* acad = new AcDbRegAppTableRecord;
+    acad->setName("ACAD");
+    addRecord(this, regAppTable_, acad);
+
+    for (const char* name : {"*Model_Space", "*Paper_Space"}) {
+        auto* btr = new AcDbBlockTableRecord;
+        btr->setName(name);
+        addRecord(this, blockTable_, btr);
+    }
+
+    auto* nod = new AcDbDictionary;
+    nod_ = DbAccess::attach(this, nod, 0);
+    for (const char* name : {"ACAD_GROUP", "ACAD_IMAGE_DICT"}) {
+        auto* d = new AcDbDictionary;
+        AcDbObjectId id = DbAccess::attach(this, d, 0);
+        DbAccess::setOwner(d, nod_);
+        nod->attachEntry(name, id);
+    }
+}
+
+Acad::ErrorStatus AcDbDatabase::addAcDbObject(AcDbObjectId& id, AcDbObject* obj) {
+    if (!obj) return Acad::eNullObjectPointer;
+    if (obj->isDatabaseResident()) return Acad::eAlreadyInDb;
+    id = DbAccess::attach(this, obj, 0);
+    DbAccess::open(obj, AcDb::kForWrite);
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::getAcDbObjectId(AcDbObjectId& id, bool createIfNotFound, const AcDbHandle& h) {
+    ObjectStub* s = DbAccess::stubFor(this, h.value(), createIfNotFound);
+    if (!s) return Acad::eKeyNotFound;
+    id = AcDbObjectId(s);
+    return Acad::eOk;
+}
+
+std::vector<AcDbObjectId> AcDbDatabase::openObjectIds() const {
+    std::vector<AcDbObjectId> r;
+    for (const ObjectStub& s : impl_->stubs)
+        if (s.object && s.object->isReadEnabled()) r.push_back(AcDbObjectId(const_cast<ObjectStub*>(&s)));
+    return r;
+}
+
+int acdbOpenObjectCount(const AcDbDatabase* db) { return db ? db->numOpenObjects() : 0; }
+
+Acad::ErrorStatus AcDbDatabase::getBlockTable(AcDbBlockTable*& t, AcDb::OpenMode mode) { return acdbOpenObject(t, blockTable_, mode); }
+Acad::ErrorStatus AcDbDatabase::getLayerTable(AcDbLayerTable*& t, AcDb::OpenMode mode) { return acdbOpenObject(t, layerTable_, mode); }
+Acad::ErrorStatus AcDbDatabase::getLinetypeTable(AcDbLinetypeTable*& t, AcDb::OpenMode mode) { return acdbOpenObject(t, linetypeTable_, mode); }
+Acad::ErrorStatus AcDbDatabase::getTextStyleTable(AcDbTextStyleTable*& t, AcDb::OpenMode mode) { return acdbOpenObject(t, textStyleTable_, mode); }
+Acad::ErrorStatus AcDbDatabase::getRegAppTable(AcDbRegAppTable*& t, AcDb::OpenMode mode) { return acdbOpenObject(t, regAppTable_, mode); }
+Acad::ErrorStatus AcDbDatabase::getNamedObjectsDictionary(AcDbDictionary*& d, AcDb::OpenMode mode) { return acdbOpenObject(d, nod_, mode); }
+
+AcDbObjectId AcDbDatabase::groupDictionaryId() const {
+    auto* nod = DbAccess::peekAs<AcDbDictionary>(nod_);
+    AcDbObjectId id;
+    if (nod) nod->getAt("ACAD_GROUP", id);
+    return id;
+}
+Acad::ErrorStatus AcDbDatabase::getGroupDictionary(AcDbDictionary*& d, AcDb::OpenMode mode) {
+    AcDbObjectId id = groupDictionaryId();
+    if (id.isNull()) {
+        d = nullptr;
+        return Acad::eKeyNotFound;
+    }
+    return acdbOpenObject(d, id, mode);
+}
+
+namespace {
+AcDbObjectId recordId(AcDbObjectId tableId, const char* name) {
+    auto* t = DbAccess::peekAs<AcDbSymbolTable>(tableId);
+    AcDbObjectId id;
+    if (t) t->getAt(name, id);
+    return id;
+}
+}  // namespace
+
+AcDbObjectId AcDbDatabase::modelSpaceId() const { return recordId(blockTable_, "*Model_Space"); }
+AcDbObjectId AcDbDatabase::paperSpaceId() const { return recordId(blockTable_, "*Paper_Space"); }
+AcDbObjectId AcDbDatabase::byLayerLinetype() const { return recordId(linetypeTable_, "ByLayer"); }
+AcDbObjectId AcDbDatabase::byBlockLinetype() const { return recordId(linetypeTable_, "ByBlock"); }
+AcDbObjectId AcDbDatabase::continuousLinetype() const { return recordId(linetypeTable_, "Continuous"); }
+
+namespace {
+bool inTable(AcDbObjectId id, AcDbObjectId table) {
+    AcDbObject* o = DbAccess::peek(id);
+    return o && o->ownerId() == table;
+}
+}  // namespace
+
+Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId layer) {
+    if (!inTable(layer, layerTable_)) return Acad::eInvalidInput;
+    clayer_ = layer;
+    return Acad::eOk;
+}
+Acad::ErrorStatus AcDbDatabase::setTextstyle(AcDbObjectId style) {
+    if (!inTable(style, textStyleTable_)) return Acad::eInvalidInput;
+    textstyle_ = style;
+    return Acad::eOk;
+}
+Acad::ErrorStatus AcDbDatabase::setCeltype(AcDbObjectId lt) {
+    if (!inTable(lt, linetypeTable_)) return Acad::eInvalidInput;
+    celtype_ = lt;
+    return Acad::eOk;
+}
+Acad::ErrorStatus AcDbDatabase::setTextsize(double h) {
+    if (!(h > 0)) return Acad::eInvalidInput;
+    textsize_ = h;
+    return Acad::eOk;
+}
+Acad::ErrorStatus AcDbDatabase::setLtscale(double s) {
+    if (!(s > 0)) return Acad::eInvalidInput;
+    ltscale_ = s;
+    return Acad::eOk;
+}
+Acad::ErrorStatus AcDbDatabase::setInsunits(int u) {
+    if (u < 0 || u > 20) return Acad::eInvalidInput;
+    insunits_ = u;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::setUcs(const AcGePoint3d& origin, const AcGeVector3d& xAxis, const AcGeVector3d& yAxis) {
+    AcGeVector3d x = xAxis.normal();
+    AcGeVector3d y = yAxis - x * yAxis.dotProduct(x);  // keep the axes orthogonal
+    if (x.isZeroLength() || y.isZeroLength()) return Acad::eInvalidInput;
+    ucsOrg_ = origin;
+    ucsX_ = x;
+    ucsY_ = y.normal();
+    return Acad::eOk;
+}
+
+AcGeMatrix3d AcDbDatabase::ucsMatrix() const {
+    AcGeMatrix3d m;
+    m.setCoordSystem(ucsOrg_, ucsX_, ucsY_, ucsX_.crossProduct(ucsY_));
+    return m;
+}
+
+int acdbUcs2Wcs(const ads_point p, ads_point q, int disp) {
+    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    if (!db) return RTERROR;
+    AcGeMatrix3d m = db->ucsMatrix();
+    AcGePoint3d r;
+    if (disp) {
+        AcGeVector3d v(p[0], p[1], p[2]);
+        v.transformBy(m);
+        r.set(v.x, v.y, v.z);
+    } else {
+        r.set(p[0], p[1], p[2]);
+        r.transformBy(m);
+    }
+    q[0] = r.x;
+    q[1] = r.y;
+    q[2] = r.z;
+    return RTNORM;
+}
+
+int acdbWcs2Ucs(const ads_point p, ads_point q, int disp) {
+    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    if (!db) return RTERROR;
+    AcGeMatrix3d m = db->ucsMatrix().inverse();
+    AcGePoint3d r;
+    if (disp) {
+        AcGeVector3d v(p[0], p[1], p[2]);
+        v.transformBy(m);
+        r.set(v.x, v.y, v.z);
+    } else {
+        r.set(p[0], p[1], p[2]);
+        r.transformBy(m);
+    }
+    q[0] = r.x;
+    q[1] = r.y;
+    q[2] = r.z;
+    return RTNORM;
+}

@@ -1,0 +1,64 @@
+// Internal plumbing shared by the database's source files: direct access to objects behind ids
+// without the open discipline (for bookkeeping the host does behind the caller's back, such as
+// keeping a table's name index or a group's member links), and the database's storage.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
+#include "acad/AcDbDatabase.h"
+#include "acad/AcDbObject.h"
+#include "acad/DxfTags.h"
+
+namespace NUVAcad {
+
+struct DatabaseStore {
+    std::deque<ObjectStub> stubs;
+    std::unordered_map<uint64_t, ObjectStub*> byHandle;
+    // Header variables the model does not interpret, in file order, and the CLASSES section.
+    std::vector<std::pair<std::string, TagList>> headerExtra;
+    std::vector<TagList> classes;
+};
+
+class DbAccess {
+public:
+    static ObjectStub* stubOf(const AcDbObject* o) { return o->stub_; }
+    static AcDbObject* peek(AcDbObjectId id) { return id.stub() ? id.stub()->object : nullptr; }
+    template <class T>
+    static T* peekAs(AcDbObjectId id) { return T::cast(peek(id)); }
+    static DatabaseStore& store(AcDbDatabase* db);
+    static const DatabaseStore& store(const AcDbDatabase* db);
+    // The stub for a handle, made when asked and absent (a reference read before its object).
+    static ObjectStub* stubFor(AcDbDatabase* db, uint64_t handle, bool create);
+    // Puts an object read from a file under its handle (a fresh handle when 0). It is not open.
+    static AcDbObjectId attach(AcDbDatabase* db, AcDbObject* obj, uint64_t handle);
+    // A new handle with no object (markers such as a block's BLOCK and ENDBLK).
+    static AcDbObjectId reserve(AcDbDatabase* db);
+    static void setOwner(AcDbObject* o, AcDbObjectId owner) { o->owner_ = owner; }
+    static void setErased(AcDbObject* o, bool e) { o->erased_ = e; }
+    static void setXdict(AcDbObject* o, AcDbObjectId d) { o->xdict_ = d; }
+    static void setReactors(AcDbObject* o, const std::vector<AcDbObjectId>& ids) {
+        o->reactorIds_ = ids;
+        o->syncReactorPtrs();
+    }
+    // Extended data as tags (1001 included), for the file writer and reader.
+    static void xdataTags(const AcDbObject* o, TagList& out);
+    static void setXdataTags(AcDbObject* o, const TagList& tags);
+    static bool isLiveDatabase(const AcDbDatabase* db);
+    static Acad::ErrorStatus open(AcDbObject* o, AcDb::OpenMode mode);
+    static void countOpen(AcDbDatabase* db, int delta) { db->openCount_ += delta; }
+    static AcDbDatabase*& working();
+};
+
+// The class registry: a new object for a drawing-file type name, or null when unknown.
+AcDbObject* newObjectForType(const std::string& typeName);
+
+// Copies an entity or object of one database into another through its tags: names of layers,
+// linetypes, styles and blocks are looked up in the destination (copied there from the source
+// when missing); references to other objects become null. Null when the class cannot be made.
+AcDbObject* copyAcross(const AcDbObject* src, AcDbDatabase* from, AcDbDatabase* to);
+
+}  // namespace NUVAcad

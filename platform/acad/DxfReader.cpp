@@ -1,0 +1,766 @@
+// Reads an ASCII drawing interchange file into a database. Known types become model objects;
+// anything else is kept as read, so a read followed by a save loses nothing. Malformed input
+// ends the read with a status and a message; it never crashes.
+#include <charconv>
+#include <cstring>
+#include <string_view>
+
+#include "acad/AcDbBlockReference.h"
+#include "acad/AcDbCurve.h"
+#include "acad/AcDbDatabase.h"
+#include "acad/AcDbDictionary.h"
+#include "acad/AcDbEntity.h"
+#include "acad/AcDbHatch.h"
+#include "acad/AcDbPolylines.h"
+#include "acad/AcDbRasterImage.h"
+#include "acad/AcDbSymbolTable.h"
+#include "acad/AcDbText.h"
+#include "acad/DbInternal.h"
+#include "win/Encoding.h"
+#include "win/FileSystem.h"
+
+namespace NUVAcad {
+
+AcDbObject* newObjectForType(const std::string& t) {
+    if (t == "LINE") return new AcDbLine;
+    if (t == "CIRCLE") return new AcDbCircle;
+    if (t == "ARC") return new AcDbArc;
+    if (t == "LWPOLYLINE") return new AcDbPolyline;
+    if (t == "TEXT") return new AcDbText;
+    if (t == "INSERT") return new AcDbBlockReference;
+    if (t == "HATCH") return new AcDbHatch;
+    if (t == "IMAGE") return new AcDbRasterImage;
+    if (t == "DICTIONARY") return new AcDbDictionary;
+    if (t == "XRECORD") return new AcDbXrecord;
+    if (t == "GROUP") return new AcDbGroup;
+    if (t == "IMAGEDEF") return new AcDbRasterImageDef;
+    if (t == "IMAGEDEF_REACTOR") return new AcDbRasterImageDefReactor;
+    return nullptr;
+}
+
+namespace {
+
+struct ReadError {
+    Acad::ErrorStatus status;
+    std::string message;
+};
+
+// One object's tags as read: its type and everything after the type line.
+struct Group {
+    std::string type;
+    TagList tags;
+    size_t line = 0;
+};
+
+class Tokenizer {
+public:
+    Tokenizer(std::string_view text, AcDbDatabase* db, bool gbk) : text_(text), db_(db), gbk_(gbk) {}
+
+    bool atEnd() const { return pos_ >= text_.size(); }
+    size_t lineNo() const { return line_; }
+
+    // The next raw (code, value) pair.
+    bool next(int& code, std::string_view& value) {
+        std::string_view c;
+        if (!readLine(c)) return false;
+        if (!readLine(value)) throw ReadError{Acad::eEndOfFile, "truncated after group code at line " + std::to_string(line_)};
+        while (!c.empty() && (c.front() == ' ' || c.front() == '\t')) c.remove_prefix(1);
+        while (!c.empty() && (c.back() == ' ' || c.back() == '\t')) c.remove_suffix(1);
+        auto r = std::from_chars(c.data(), c.data() + c.size(), code);
+        if (r.ec != std::errc() || r.ptr != c.data() + c.size())
+            throw ReadError{Acad::eBadDxfSequence, "invalid group code at line " + std::to_string(line_ - 1)};
+        return true;
+    }
+
+    // Reads one group: the tags up to the next code 0. `type` is the value of the 0 that opened
+    // it (already consumed by the caller).
+    void readGroup(Group& g) {
+        g.tags.clear();
+        g.line = line_;
+        int code;
+        std::string_view v;
+        while (peekCode() != 0) {
+            if (!next(code, v)) throw ReadError{Acad::eEndOfFile, "unexpected end of file in " + g.type};
+            g.tags.push_back(makeTag(code, v));
+        }
+    }
+
+    // The type of the next group (consumes its 0 line); empty at the end of input.
+    bool nextType(std::string& type) {
+        int code;
+        std::string_view v;
+        if (!next(code, v)) return false;
+        if (code != 0) throw ReadError{Acad::eBadDxfSequence, "expected group code 0 at line " + std::to_string(line_ - 1)};
+        type.assign(trim(v));
+        return true;
+    }
+
+private:
+    static std::string_view trim(std::string_view v) {
+        while (!v.empty() && (v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+        while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+        return v;
+    }
+    bool readLine(std::string_view& out) {
+        if (pos_ >= text_.size()) return false;
+        size_t e = text_.find('\n', pos_);
+        if (e == std::string_view::npos) e = text_.size();
+        out = text_.substr(pos_, e - pos_);
+        if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
+        pos_ = e + 1;
+        ++line_;
+        return true;
+    }
+    int peekCode() {
+        size_t save = pos_, saveLine = line_;
+        std::string_view c;
+        if (!readLine(c)) {
+            throw ReadError{Acad::eEndOfFile, "unexpected end of file at line " + std::to_string(line_)};
+        }
+        pos_ = save;
+        line_ = saveLine;
+        c = trim(c);
+        int code = -9999;
+        auto r = std::from_chars(c.data(), c.data() + c.size(), code);
+        if (r.ec != std::errc() || r.ptr != c.data() + c.size())
+            throw ReadError{Acad::eBadDxfSequence, "invalid group code at line " + std::to_string(line_ + 1)};
+        return code;
+    }
+    double real(std::string_view v) {
+        v = trim(v);
+        double d = 0;
+        auto r = std::from_chars(v.data(), v.data() + v.size(), d);
+        if (r.ec != std::errc()) throw ReadError{Acad::eBadDxfSequence, "invalid number at line " + std::to_string(line_)};
+        return d;
+    }
+    int64_t integer(std::string_view v) {
+        v = trim(v);
+        int64_t i = 0;
+        auto r = std::from_chars(v.data(), v.data() + v.size(), i);
+        if (r.ec != std::errc()) {
+            // Some writers put reals where integers belong.
+            return static_cast<int64_t>(real(v));
+        }
+        return i;
+    }
+    std::string text(std::string_view v);
+    DxfTag makeTag(int code, std::string_view v);
+
+    std::string_view text_;
+    size_t pos_ = 0, line_ = 0;
+    AcDbDatabase* db_;
+    bool gbk_;
+};
+
+// \U+XXXX escapes become GBK; in a file of another code page, bytes above 0x7F are taken as
+// Latin-1 and converted.
+std::string Tokenizer::text(std::string_view v) {
+    bool plain = true;
+    for (char c : v)
+        if (c == '\\' || (!gbk_ && static_cast<unsigned char>(c) >= 0x80)) {
+            plain = false;
+            break;
+        }
+    if (plain) return std::string(v);
+    std::string out;
+    for (size_t k = 0; k < v.size(); ++k) {
+        unsigned char c = static_cast<unsigned char>(v[k]);
+        if (c == '\\' && k + 6 < v.size() + 0 && (v[k + 1] == 'U' || v[k + 1] == 'u') && v[k + 2] == '+') {
+            unsigned cp = 0;
+            auto r = std::from_chars(v.data() + k + 3, v.data() + k + 7, cp, 16);
+            if (r.ec == std::errc() && r.ptr == v.data() + k + 7) {
+                std::u16string u(1, static_cast<char16_t>(cp));
+                out += NUVWin::Utf16ToGbk(u);
+                k += 6;
+                continue;
+            }
+        }
+        if (!gbk_ && c >= 0x80) {
+            std::u16string u(1, static_cast<char16_t>(c));
+            out += NUVWin::Utf16ToGbk(u);
+            continue;
+        }
+        out += static_cast<char>(c);
+    }
+    return out;
+}
+
+DxfTag Tokenizer::makeTag(int code, std::string_view v) {
+    DxfTag t;
+    t.code = code;
+    switch (tagTypeOf(code)) {
+    case TagType::Int: t.i = integer(v); break;
+    case TagType::Real: t.v[0] = real(v); break;
+    case TagType::Point: {
+        t.v[0] = real(v);
+        t.dim = 2;
+        // y and z follow as code + 10 and code + 20 (z may be absent).
+        size_t save = pos_, saveLine = line_;
+        int c2;
+        std::string_view v2;
+        if (next(c2, v2) && c2 == code + 10) {
+            t.v[1] = real(v2);
+            save = pos_;
+            saveLine = line_;
+            if (next(c2, v2) && c2 == code + 20) {
+                t.v[2] = real(v2);
+                t.dim = 3;
+            } else {
+                pos_ = save;
+                line_ = saveLine;
+            }
+        } else {
+            pos_ = save;
+            line_ = saveLine;
+        }
+        break;
+    }
+    case TagType::Id: {
+        std::string_view h = trim(v);
+        uint64_t value = 0;
+        auto r = std::from_chars(h.data(), h.data() + h.size(), value, 16);
+        if (r.ec == std::errc() && value != 0) t.id = AcDbObjectId(DbAccess::stubFor(db_, value, true));
+        break;
+    }
+    case TagType::Handle:
+    case TagType::Binary: t.str.assign(trim(v)); break;
+    case TagType::String: t.str = text(v); break;
+    }
+    return t;
+}
+
+uint64_t parseHandle(const std::string& s) {
+    uint64_t v = 0;
+    std::from_chars(s.data(), s.data() + s.size(), v, 16);
+    return v;
+}
+
+// The header of an object: handle, reactors, extension dictionary, owner; the body and the
+// extended data are what is left.
+struct Parsed {
+    uint64_t handle = 0;
+    std::vector<AcDbObjectId> reactors;
+    AcDbObjectId xdict, owner;
+    TagList body, xdata;
+};
+
+Parsed splitGroup(const Group& g) {
+    Parsed p;
+    bool ownerSeen = false;
+    const TagList& tags = g.tags;
+    size_t k = 0;
+    for (; k < tags.size(); ++k) {
+        const DxfTag& t = tags[k];
+        if (t.code == 1001) break;
+        if ((t.code == 5 || t.code == 105) && p.handle == 0) {
+            p.handle = parseHandle(t.str);
+            continue;
+        }
+        if (t.code == 102 && (t.str == "{ACAD_REACTORS" || t.str == "{ACAD_XDICTIONARY")) {
+            bool reactors = t.str == "{ACAD_REACTORS";
+            for (++k; k < tags.size() && tags[k].code != 102; ++k) {
+                if (reactors && tags[k].code == 330 && !tags[k].id.isNull()) p.reactors.push_back(tags[k].id);
+                if (!reactors && tags[k].code == 360) p.xdict = tags[k].id;
+            }
+            continue;
+        }
+        if (t.code == 330 && !ownerSeen && p.body.empty()) {
+            p.owner = t.id;
+            ownerSeen = true;
+            continue;
+        }
+        p.body.push_back(t);
+    }
+    p.xdata.assign(tags.begin() + static_cast<long>(k), tags.end());
+    return p;
+}
+
+int64_t intOf(const TagList& body, int code, int64_t fallback) {
+    for (const DxfTag& t : body)
+        if (t.code == code) return t.i;
+    return fallback;
+}
+
+}  // namespace
+
+class DxfReader {
+public:
+    DxfReader(AcDbDatabase* db, std::string_view text, bool gbk) : db_(db), tok_(text, db, gbk) {}
+    void run();
+
+private:
+    AcDbObject* make(const Group& g, const Parsed& p, bool isEntity);
+    AcDbObjectId finish(AcDbObject* o, Parsed& p);
+    void header();
+    void classes();
+    void tables();
+    void blocks();
+    void entities(AcDbObjectId block, bool inBlock);
+    void objects();
+    void readEntity(const Group& g, AcDbObjectId block, bool inBlock);
+    void ensureStandard();
+    AcDbObjectId& tableSlot(const std::string& name);
+
+    AcDbDatabase* db_;
+    Tokenizer tok_;
+    std::string type_;
+    Group group_;
+    AcDbEntity* complex_ = nullptr;  // the polyline whose vertices are being read
+    std::string clayer_, textstyle_, celtype_;
+    bool nodSeen_ = false;
+};
+
+AcDbObject* DxfReader::make(const Group& g, const Parsed& p, bool isEntity) {
+    if (g.type == "POLYLINE") {
+        int64_t flags = intOf(p.body, 70, 0);
+        if (flags & 64) return new AcDbPolyFaceMesh;
+        if (flags & (8 | 16)) return new AcDb3dPolyline;
+        return new AcDb2dPolyline;
+    }
+    if (g.type == "VERTEX") {
+        int64_t flags = intOf(p.body, 70, 0);
+        if ((flags & 128) && !(flags & 64)) return new AcDbFaceRecord;
+        if (flags & 64) return new AcDbPolyFaceMeshVertex;
+        if (flags & 32) return new AcDb3dPolylineVertex;
+        return new AcDb2dVertex;
+    }
+    AcDbObject* o = newObjectForType(g.type);
+    if (o && (AcDbEntity::cast(o) != nullptr) != isEntity) {
+        delete o;
+        o = nullptr;
+    }
+    return o;
+}
+
+AcDbObjectId DxfReader::finish(AcDbObject* o, Parsed& p) {
+    AcDbObjectId id = DbAccess::attach(db_, o, p.handle);
+    DbAccess::setOwner(o, p.owner);
+    if (!p.reactors.empty()) DbAccess::setReactors(o, p.reactors);
+    if (!p.xdict.isNull()) DbAccess::setXdict(o, p.xdict);
+    if (!p.xdata.empty()) DbAccess::setXdataTags(o, p.xdata);
+    return id;
+}
+
+AcDbObjectId& DxfReader::tableSlot(const std::string& name) {
+    static AcDbObjectId none;
+    if (name == "BLOCK_RECORD") return db_->blockTable_;
+    if (name == "LAYER") return db_->layerTable_;
+    if (name == "LTYPE") return db_->linetypeTable_;
+    if (name == "STYLE") return db_->textStyleTable_;
+    if (name == "APPID") return db_->regAppTable_;
+    if (name == "VPORT") return db_->vportTable_;
+    if (name == "VIEW") return db_->viewTable_;
+    if (name == "UCS") return db_->ucsTable_;
+    if (name == "DIMSTYLE") return db_->dimStyleTable_;
+    none = AcDbObjectId();
+    return none;
+}
+
+void DxfReader::header() {
+    // Variables: 9 $NAME followed by their values, all in one group.
+    tok_.readGroup(group_);
+    std::string name;
+    TagList values;
+    auto flush = [&]() {
+        if (name.empty()) return;
+        if (name == "$ACADVER" || name == "$DWGCODEPAGE" || name == "$HANDSEED") {
+        } else if (name == "$CLAYER" && !values.empty()) {
+            clayer_ = values[0].str;
+        } else if (name == "$TEXTSTYLE" && !values.empty()) {
+            textstyle_ = values[0].str;
+        } else if (name == "$CELTYPE" && !values.empty()) {
+            celtype_ = values[0].str;
+        } else if (name == "$TEXTSIZE" && !values.empty()) {
+            db_->setTextsize(values[0].real());
+        } else if (name == "$LTSCALE" && !values.empty()) {
+            db_->setLtscale(values[0].real());
+        } else if (name == "$INSUNITS" && !values.empty()) {
+            db_->setInsunits(static_cast<int>(values[0].i));
+        } else if (name == "$UCSORG" && !values.empty()) {
+            db_->ucsOrg_ = values[0].point();
+        } else if (name == "$UCSXDIR" && !values.empty()) {
+            db_->ucsX_ = values[0].vector();
+        } else if (name == "$UCSYDIR" && !values.empty()) {
+            db_->ucsY_ = values[0].vector();
+        } else {
+            DbAccess::store(db_).headerExtra.emplace_back(name, values);
+        }
+        values.clear();
+    };
+    for (const DxfTag& t : group_.tags) {
+        if (t.code == 9) {
+            flush();
+            name = t.str;
+        } else if (t.code != 2 || !name.empty()) {
+            values.push_back(t);
+        }
+    }
+    flush();
+    if (db_->ucsX_.isZeroLength() || db_->ucsY_.isZeroLength()) {
+        db_->ucsX_ = AcGeVector3d(1, 0, 0);
+        db_->ucsY_ = AcGeVector3d(0, 1, 0);
+    }
+    if (!tok_.nextType(type_) || type_ != "ENDSEC") throw ReadError{Acad::eBadDxfSequence, "HEADER section not closed"};
+}
+
+void DxfReader::classes() {
+    tok_.readGroup(group_);  // the section name
+    while (tok_.nextType(type_) && type_ == "CLASS") {
+        tok_.readGroup(group_);
+        DbAccess::store(db_).classes.push_back(group_.tags);
+    }
+    if (type_ != "ENDSEC") throw ReadError{Acad::eBadDxfSequence, "CLASSES section not closed"};
+}
+
+void DxfReader::tables() {
+    tok_.readGroup(group_);
+    while (tok_.nextType(type_)) {
+        if (type_ == "ENDSEC") return;
+        if (type_ != "TABLE") throw ReadError{Acad::eBadDxfSequence, "expected TABLE, found " + type_};
+        group_.type = type_;
+        tok_.readGroup(group_);
+        std::string name;
+        for (const DxfTag& t : group_.tags)
+            if (t.code == 2) {
+                name = t.str;
+                break;
+            }
+        Parsed p = splitGroup(group_);
+        AcDbSymbolTable* table = nullptr;
+        if (name == "BLOCK_RECORD") table = new AcDbBlockTable;
+        else if (name == "LAYER") table = new AcDbLayerTable;
+        else if (name == "LTYPE") table = new AcDbLinetypeTable;
+        else if (name == "STYLE") table = new AcDbTextStyleTable;
+        else if (name == "APPID") table = new AcDbRegAppTable;
+        else table = new AcDbRawSymbolTable(name);
+        DxfIn in(p.body, db_);
+        table->dxfInFields(in);
+        AcDbObjectId& slot = tableSlot(name);
+        AcDbObjectId tableId = finish(table, p);
+        if (slot.isNull()) slot = tableId;
+        while (tok_.nextType(type_) && type_ != "ENDTAB") {
+            group_.type = type_;
+            tok_.readGroup(group_);
+            Parsed rp = splitGroup(group_);
+            AcDbSymbolTableRecord* rec = table->newRecord();
+            DxfIn rin(rp.body, db_);
+            if (rec->dxfInFields(rin) != Acad::eOk || rec->name().empty()) {
+                delete rec;
+                continue;
+            }
+            rp.owner = tableId;
+            AcDbObjectId rid = finish(rec, rp);
+            table->attachRecord(rid, rec->name());
+        }
+        if (type_ != "ENDTAB") throw ReadError{Acad::eEndOfFile, "table " + name + " not closed"};
+    }
+    throw ReadError{Acad::eEndOfFile, "TABLES section not closed"};
+}
+
+void DxfReader::readEntity(const Group& g, AcDbObjectId block, bool inBlock) {
+    Parsed p = splitGroup(g);
+    if (g.type == "SEQEND") {
+        if (complex_) {
+            if (SubentList* subs = complex_->subentList()) subs->seqendId = AcDbObjectId(DbAccess::stubFor(db_, p.handle, true));
+        }
+        complex_ = nullptr;
+        return;
+    }
+    if (g.type == "VERTEX" && complex_) {
+        AcDbObject* o = make(g, p, true);
+        DxfIn in(p.body, db_);
+        if (!o || o->dxfInFields(in) != Acad::eOk) {
+            delete o;
+            return;
+        }
+        p.owner = complex_->objectId();
+        AcDbObjectId id = finish(o, p);
+        complex_->subentList()->attach(id);
+        return;
+    }
+    complex_ = nullptr;
+    AcDbObject* o = make(g, p, true);
+    if (o) {
+        DxfIn in(p.body, db_);
+        if (o->dxfInFields(in) != Acad::eOk) {
+            delete o;
+            o = nullptr;
+        }
+    }
+    if (!o) {
+        auto* proxy = new AcDbProxyEntity(g.type);
+        DxfIn in(p.body, db_);
+        proxy->dxfInFields(in);
+        o = proxy;
+    }
+    // The owner decides the block: the record named by 330, else the block being read (or model
+    // space, or paper space for an entity flagged as such).
+    AcDbObjectId owner = block;
+    if (!inBlock) {
+        if (DbAccess::peekAs<AcDbBlockTableRecord>(p.owner)) owner = p.owner;
+        else if (intOf(p.body, 67, 0) == 1) owner = db_->paperSpaceId();
+    }
+    p.owner = owner;
+    AcDbObjectId id = finish(o, p);
+    if (auto* btr = DbAccess::peekAs<AcDbBlockTableRecord>(owner)) btr->attachEntity(id);
+    if (auto* e = AcDbEntity::cast(o); e && e->subentList()) complex_ = e;
+}
+
+void DxfReader::blocks() {
+    tok_.readGroup(group_);
+    while (tok_.nextType(type_)) {
+        if (type_ == "ENDSEC") return;
+        if (type_ != "BLOCK") throw ReadError{Acad::eBadDxfSequence, "expected BLOCK, found " + type_};
+        group_.type = type_;
+        tok_.readGroup(group_);
+        Parsed p = splitGroup(group_);
+        std::string name;
+        AcGePoint3d origin;
+        TagList extra;
+        bool inBegin = false;
+        for (const DxfTag& t : p.body) {
+            if (t.code == 100) {
+                inBegin = t.str == "AcDbBlockBegin";
+                continue;
+            }
+            if (t.code == 2) name = t.str;
+            else if (t.code == 10) origin = t.point();
+            else if (inBegin && t.code != 70 && t.code != 3 && t.code != 1) extra.push_back(t);
+        }
+        auto* table = DbAccess::peekAs<AcDbBlockTable>(db_->blockTable_);
+        if (!table) {
+            ensureStandard();
+            table = DbAccess::peekAs<AcDbBlockTable>(db_->blockTable_);
+        }
+        AcDbObjectId rid;
+        if (table->getAt(name.c_str(), rid, true) != Acad::eOk) {
+            auto* rec = new AcDbBlockTableRecord;
+            rec->setName(name.empty() ? "*U" : name.c_str());
+            rid = DbAccess::attach(db_, rec, 0);
+            DbAccess::setOwner(rec, db_->blockTable_);
+            table->attachRecord(rid, rec->name());
+        }
+        auto* btr = DbAccess::peekAs<AcDbBlockTableRecord>(rid);
+        DbAccess::open(btr, AcDb::kForWrite);
+        btr->setOrigin(origin);
+        btr->close();
+        if (p.handle) btr->blockBeginId = AcDbObjectId(DbAccess::stubFor(db_, p.handle, true));
+        btr->beginExtra = extra;
+        complex_ = nullptr;
+        while (tok_.nextType(type_) && type_ != "ENDBLK") {
+            group_.type = type_;
+            tok_.readGroup(group_);
+            readEntity(group_, rid, true);
+        }
+        if (type_ != "ENDBLK") throw ReadError{Acad::eEndOfFile, "block " + name + " not closed"};
+        group_.type = type_;
+        tok_.readGroup(group_);
+        Parsed e = splitGroup(group_);
+        if (e.handle) btr->blockEndId = AcDbObjectId(DbAccess::stubFor(db_, e.handle, true));
+    }
+    throw ReadError{Acad::eEndOfFile, "BLOCKS section not closed"};
+}
+
+void DxfReader::entities(AcDbObjectId, bool) {
+    tok_.readGroup(group_);
+    ensureStandard();
+    complex_ = nullptr;
+    while (tok_.nextType(type_)) {
+        if (type_ == "ENDSEC") return;
+        group_.type = type_;
+        tok_.readGroup(group_);
+        readEntity(group_, db_->modelSpaceId(), false);
+    }
+    throw ReadError{Acad::eEndOfFile, "ENTITIES section not closed"};
+}
+
+void DxfReader::objects() {
+    tok_.readGroup(group_);
+    while (tok_.nextType(type_)) {
+        if (type_ == "ENDSEC") return;
+        group_.type = type_;
+        tok_.readGroup(group_);
+        Parsed p = splitGroup(group_);
+        AcDbObject* o = make(group_, p, false);
+        if (o) {
+            DxfIn in(p.body, db_);
+            if (o->dxfInFields(in) != Acad::eOk) {
+                delete o;
+                o = nullptr;
+            }
+        }
+        if (!o) {
+            auto* proxy = new AcDbProxyObject(group_.type);
+            DxfIn in(p.body, db_);
+            proxy->dxfInFields(in);
+            o = proxy;
+        }
+        AcDbObjectId id = finish(o, p);
+        if (!nodSeen_ && AcDbDictionary::cast(o)) {
+            db_->nod_ = id;  // the first dictionary is the root
+            nodSeen_ = true;
+        }
+    }
+    throw ReadError{Acad::eEndOfFile, "OBJECTS section not closed"};
+}
+
+// A drawing that lacks standard tables or records gets them, so every later lookup works.
+void DxfReader::ensureStandard() {
+    auto table = [&](const char* name, auto make) {
+        AcDbObjectId& slot = tableSlot(name);
+        if (slot.isNull() || !DbAccess::peek(slot)) {
+            AcDbSymbolTable* t = make();
+            slot = DbAccess::attach(db_, t, 0);
+        }
+        return DbAccess::peekAs<AcDbSymbolTable>(slot);
+    };
+    auto record = [&](AcDbSymbolTable* t, const char* name, auto init) {
+        AcDbObjectId id;
+        if (t->getAt(name, id, true) == Acad::eOk) return;
+        AcDbSymbolTableRecord* r = t->newRecord();
+        r->setName(name);
+        init(r);
+        id = DbAccess::attach(db_, r, 0);
+        DbAccess::setOwner(r, t->objectId());
+        t->attachRecord(id, name);
+    };
+    auto none = [](AcDbSymbolTableRecord*) {};
+    AcDbSymbolTable* lt = table("LTYPE", [] { return new AcDbLinetypeTable; });
+    record(lt, "ByBlock", none);
+    record(lt, "ByLayer", none);
+    record(lt, "Continuous", none);
+    AcDbObjectId cont = db_->continuousLinetype();
+    AcDbSymbolTable* layers = table("LAYER", [] { return new AcDbLayerTable; });
+    record(layers, "0", [&](AcDbSymbolTableRecord* r) { static_cast<AcDbLayerTableRecord*>(r)->setLinetypeObjectId(cont); });
+    AcDbSymbolTable* styles = table("STYLE", [] { return new AcDbTextStyleTable; });
+    record(styles, "Standard", none);
+    AcDbSymbolTable* apps = table("APPID", [] { return new AcDbRegAppTable; });
+    record(apps, "ACAD", none);
+    AcDbSymbolTable* blocks = table("BLOCK_RECORD", [] { return new AcDbBlockTable; });
+    record(blocks, "*Model_Space", none);
+    record(blocks, "*Paper_Space", none);
+    table("VPORT", [] { return new AcDbRawSymbolTable("VPORT"); });
+    table("VIEW", [] { return new AcDbRawSymbolTable("VIEW"); });
+    table("UCS", [] { return new AcDbRawSymbolTable("UCS"); });
+    table("DIMSTYLE", [] { return new AcDbRawSymbolTable("DIMSTYLE"); });
+}
+
+void DxfReader::run() {
+    bool sawEof = false;
+    while (tok_.nextType(type_)) {
+        if (type_ == "EOF") {
+            sawEof = true;
+            break;
+        }
+        if (type_ != "SECTION") throw ReadError{Acad::eBadDxfSequence, "expected SECTION, found " + type_};
+        // The section name is the first tag of the section group; peek at it through the group.
+        Group head;
+        head.type = type_;
+        std::string name;
+        {
+            // Read only the (2, name) pair here; each section reader reads the rest of the group.
+            int code;
+            std::string_view v;
+            if (!tok_.next(code, v) || code != 2) throw ReadError{Acad::eBadDxfSequence, "section without a name"};
+            name.assign(v);
+            while (!name.empty() && (name.back() == ' ' || name.back() == '\t')) name.pop_back();
+        }
+        if (name == "HEADER") header();
+        else if (name == "CLASSES") classes();
+        else if (name == "TABLES") tables();
+        else if (name == "BLOCKS") blocks();
+        else if (name == "ENTITIES") entities(AcDbObjectId(), false);
+        else if (name == "OBJECTS") objects();
+        else {
+            // An unknown section is skipped whole.
+            tok_.readGroup(group_);
+            while (tok_.nextType(type_) && type_ != "ENDSEC") tok_.readGroup(group_);
+            if (type_ != "ENDSEC") throw ReadError{Acad::eEndOfFile, "section " + name + " not closed"};
+        }
+    }
+    if (!sawEof) throw ReadError{Acad::eEndOfFile, "missing EOF: the file is truncated"};
+    ensureStandard();
+    // Current settings from the header, when they name existing records.
+    auto pick = [&](AcDbObjectId tableId, const std::string& name, const char* fallback) {
+        auto* t = DbAccess::peekAs<AcDbSymbolTable>(tableId);
+        AcDbObjectId id;
+        if (t && (t->getAt(name.c_str(), id) == Acad::eOk || t->getAt(fallback, id) == Acad::eOk)) return id;
+        return AcDbObjectId();
+    };
+    db_->clayer_ = pick(db_->layerTable_, clayer_, "0");
+    db_->textstyle_ = pick(db_->textStyleTable_, textstyle_, "Standard");
+    db_->celtype_ = pick(db_->linetypeTable_, celtype_, "ByLayer");
+    if (db_->nod_.isNull() || !DbAccess::peekAs<AcDbDictionary>(db_->nod_)) {
+        auto* nod = new AcDbDictionary;
+        db_->nod_ = DbAccess::attach(db_, nod, 0);
+    }
+    auto* nod = DbAccess::peekAs<AcDbDictionary>(db_->nod_);
+    if (!nod->has("ACAD_GROUP")) {
+        auto* groups = new AcDbDictionary;
+        AcDbObjectId gid = DbAccess::attach(db_, groups, 0);
+        DbAccess::setOwner(groups, db_->nod_);
+        nod->attachEntry("ACAD_GROUP", gid);
+    }
+}
+
+namespace {
+bool isGbkCodePage(std::string_view text) {
+    size_t k = text.find("$DWGCODEPAGE");
+    if (k == std::string_view::npos || k > 65536) return true;  // our own default
+    size_t e = text.find('\n', k);
+    if (e == std::string_view::npos) return true;
+    size_t c = text.find('\n', e + 1);  // the group-code line
+    if (c == std::string_view::npos) return true;
+    size_t ve = text.find('\n', c + 1);
+    std::string_view v = text.substr(c + 1, ve == std::string_view::npos ? std::string_view::npos : ve - c - 1);
+    return v.find("936") != std::string_view::npos || v.find("GBK") != std::string_view::npos ||
+           v.find("gbk") != std::string_view::npos;
+}
+
+}  // namespace
+}  // namespace NUVAcad
+
+Acad::ErrorStatus AcDbDatabase::readDxf(const std::string& text) {
+    clear();
+    if (text.size() >= 6 && text.compare(0, 4, "AC10") == 0 && text[4] >= '0' && text[4] <= '9') {
+        lastError_ = "binary DWG drawings cannot be read; save the drawing as DXF";
+        buildDefaultDrawing();
+        return Acad::eDwgNotRecognized;
+    }
+    if (text.compare(0, 18, "AutoCAD Binary DXF") == 0) {
+        lastError_ = "binary DXF files cannot be read; save the drawing as ASCII DXF";
+        buildDefaultDrawing();
+        return Acad::eDwgNotRecognized;
+    }
+    try {
+        NUVAcad::DxfReader r(this, text, NUVAcad::isGbkCodePage(text));
+        r.run();
+    } catch (const NUVAcad::ReadError& e) {
+        lastError_ = e.message;
+        clear();
+        buildDefaultDrawing();
+        return e.status;
+    } catch (const std::exception& e) {
+        lastError_ = std::string("cannot read the drawing: ") + e.what();
+        clear();
+        buildDefaultDrawing();
+        return Acad::eBadDxfSequence;
+    }
+    lastError_.clear();
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName, int, bool, const wchar_t*) {
+    if (!fileName || !*fileName) {
+        lastError_ = "no file name";
+        return Acad::eInvalidInput;
+    }
+    std::string bytes;
+    if (!NUVWin::ReadFileBytes(CString(fileName), bytes)) {
+        lastError_ = std::string("cannot open ") + fileName;
+        return Acad::eFileNotFound;
+    }
+    Acad::ErrorStatus es = readDxf(bytes);
+    if (es == Acad::eOk) fileName_ = fileName;
+    return es;
+}
