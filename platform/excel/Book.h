@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -141,6 +142,10 @@ void WriteXlsx(const BookData& book, const std::string& nativePath);
 // file.
 BookData ReadXlsx(const std::string& nativePath);
 BookData ReadXlsxBytes(const void* data, std::size_t size);
+// The same from parts given by name ("xl/workbook.xml"); the reader returns false for a part
+// that is absent.
+using PartReader = std::function<bool(const std::string& name, std::string& bytes)>;
+BookData ReadXlsxParts(const PartReader& parts);
 
 // Cell references "B3" and ranges "A1:C2" (the "$" marks are ignored). False when malformed.
 bool ParseCellRef(const std::string& ref, long& row, long& col);

@@ -176,10 +176,10 @@ std::string BuiltinFormat(int id) {
 }
 
 // The cell formats (cellXfs) of the styles part, as styles interned in the workbook.
-std::vector<std::uint32_t> ReadStyles(const Archive& zip, StyleTable& table) {
+std::vector<std::uint32_t> ReadStyles(const PartReader& zip, StyleTable& table) {
     std::vector<std::uint32_t> xfs;
     std::string bytes;
-    if (!zip.Read("xl/styles.xml", bytes)) return xfs;
+    if (!zip("xl/styles.xml", bytes)) return xfs;
     pugi::xml_document doc;
     Load(doc, bytes, "xl/styles.xml");
     pugi::xml_node root = doc.document_element();
@@ -259,10 +259,10 @@ double CharsFromFileWidth(double w) {
     return std::round(chars * 100) / 100;
 }
 
-void ReadSheet(const Archive& zip, const std::string& part, SheetData& sheet, const std::vector<std::string>& strings,
+void ReadSheet(const PartReader& zip, const std::string& part, SheetData& sheet, const std::vector<std::string>& strings,
                const std::vector<std::uint32_t>& xfs) {
     std::string bytes;
-    if (!zip.Read(part, bytes)) throw FileError{"sheet part '" + part + "' is missing"};
+    if (!zip(part, bytes)) throw FileError{"sheet part '" + part + "' is missing"};
     pugi::xml_document doc;
     Load(doc, bytes, part);
     pugi::xml_node root = doc.document_element();
@@ -343,14 +343,20 @@ void ReadSheet(const Archive& zip, const std::string& part, SheetData& sheet, co
 }
 
 BookData ReadArchive(zip_t* z) {
-    Archive zip(z);
+    Archive archive(z);
+    return ReadXlsxParts([&archive](const std::string& name, std::string& out) { return archive.Read(name, out); });
+}
+
+}  // namespace
+
+BookData ReadXlsxParts(const PartReader& zip) {
     BookData book;
     std::string bytes;
-    if (!zip.Read("xl/workbook.xml", bytes)) throw FileError{"not a workbook: the part 'xl/workbook.xml' is missing"};
+    if (!zip("xl/workbook.xml", bytes)) throw FileError{"not a workbook: the part 'xl/workbook.xml' is missing"};
     pugi::xml_document wbDoc;
     Load(wbDoc, bytes, "xl/workbook.xml");
     std::map<std::string, std::string> targets;
-    if (zip.Read("xl/_rels/workbook.xml.rels", bytes)) {
+    if (zip("xl/_rels/workbook.xml.rels", bytes)) {
         pugi::xml_document rels;
         Load(rels, bytes, "xl/_rels/workbook.xml.rels");
         EachChild(rels.document_element(), "Relationship", [&](pugi::xml_node r) {
@@ -361,7 +367,7 @@ BookData ReadArchive(zip_t* z) {
         });
     }
     std::vector<std::string> strings;
-    if (zip.Read("xl/sharedStrings.xml", bytes)) {
+    if (zip("xl/sharedStrings.xml", bytes)) {
         pugi::xml_document ss;
         Load(ss, bytes, "xl/sharedStrings.xml");
         EachChild(ss.document_element(), "si", [&](pugi::xml_node si) { strings.push_back(ItemText(si)); });
@@ -381,8 +387,6 @@ BookData ReadArchive(zip_t* z) {
     if (book.sheets.empty()) throw FileError{"the workbook has no sheets"};
     return book;
 }
-
-}  // namespace
 
 BookData ReadXlsx(const std::string& nativePath) {
     int err = 0;
