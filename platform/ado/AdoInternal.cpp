@@ -707,8 +707,12 @@ bool ExecuteProcedureDdl(Database& db, const std::string& sqlIn) {
     while (p < sql.size() && sql[p] == ' ') ++p;
     std::string params;
     if (p < sql.size() && sql[p] == '(') {
-        std::size_t close = sql.find(')', p);
-        if (close == std::string::npos) Raise(DB_E_ERRORSINCOMMAND, "Syntax error in PROCEDURE clause.", kEngineSource);
+        std::size_t close = p;
+        for (int depth = 0; close < sql.size(); ++close) {
+            if (sql[close] == '(') ++depth;
+            if (sql[close] == ')' && --depth == 0) break;
+        }
+        if (close >= sql.size()) Raise(DB_E_ERRORSINCOMMAND, "Syntax error in PROCEDURE clause.", kEngineSource);
         params = sql.substr(p + 1, close - p - 1);
         p = close + 1;
     }
@@ -722,8 +726,17 @@ bool ExecuteProcedureDdl(Database& db, const std::string& sqlIn) {
     // Keep only the parameter names (types are documentation here).
     std::string names;
     std::size_t s = 0;
+    auto nextComma = [&](std::size_t from) {
+        int depth = 0;
+        for (std::size_t k = from; k < params.size(); ++k) {
+            if (params[k] == '(') ++depth;
+            else if (params[k] == ')') --depth;
+            else if (params[k] == ',' && depth == 0) return k;
+        }
+        return std::string::npos;
+    };
     while (s <= params.size()) {
-        std::size_t comma = params.find(',', s);
+        std::size_t comma = nextComma(s);
         std::string part = Trimmed(params.substr(s, comma == std::string::npos ? std::string::npos : comma - s));
         std::size_t sp = part.find_first_of(" \t");
         std::string pname = Unbracket(part.substr(0, sp));

@@ -1,0 +1,148 @@
+#include "AdoTestUtil.h"
+#include "ado/ConnectionString.h"
+#include "ado/Criteria.h"
+
+namespace {
+
+using namespace adotest;
+
+class Pipes : public ::testing::Test {
+protected:
+    void SetUp() override {
+        conn = Connect(dir.NewDb("p.mdb"));
+        Exec(conn, "CREATE TABLE Pipe (ID COUNTER, DN SHORT, Kind TEXT(10))");
+        Exec(conn, "INSERT INTO Pipe (DN, Kind) VALUES (15, 'steel'); INSERT INTO Pipe (DN, Kind) VALUES (20, 'steel');"
+                   "INSERT INTO Pipe (DN, Kind) VALUES (25, 'copper')");
+    }
+    _CommandPtr Cmd(const char* text, CommandTypeEnum type) {
+        _CommandPtr cmd;
+        EXPECT_EQ(cmd.CreateInstance(CLSID_Command), S_OK);
+        cmd->PutRefActiveConnection(conn);
+        cmd->PutCommandText(text);
+        cmd->PutCommandType(type);
+        return cmd;
+    }
+    TempDir dir;
+    _ConnectionPtr conn;
+};
+
+TEST_F(Pipes, TextCommandsBindParametersInOrder) {
+    _CommandPtr cmd = Cmd("select ID from Pipe where DN >= ? and Kind = ? order by ID", adCmdText);
+    cmd->GetParameters()->Append(cmd->CreateParameter("dn", adInteger, adParamInput, 4, 20L));
+    cmd->GetParameters()->Append(cmd->CreateParameter("kind", adVarWChar, adParamInput, 10, "steel"));
+    _RecordsetPtr rs = cmd->Execute(nullptr, nullptr, adCmdUnspecified);
+    EXPECT_EQ(Long(rs, "ID"), 2);
+    rs->MoveNext();
+    EXPECT_TRUE(rs->GetEndOfFile());
+    _variant_t n;
+    _CommandPtr upd = Cmd("update Pipe set Kind = ? where DN < ?", adCmdText);
+    upd->GetParameters()->Append(upd->CreateParameter("k", adVarWChar, adParamInput, 10, "pvc"));
+    upd->GetParameters()->Append(upd->CreateParameter("d", adSmallInt, adParamInput, 2, short(25)));
+    upd->Execute(&n, nullptr, adExecuteNoRecords);
+    EXPECT_EQ(n.lVal, 2);
+    EXPECT_EQ(ErrorOf([&] { upd->GetParameters()->GetItem(0L)->PutValue("not a number"); }), 0u) << "texts fit text parameters";
+    EXPECT_EQ(ErrorOf([&] { upd->GetParameters()->GetItem("d")->PutValue("many"); }), adErrDataConversion);
+    _CommandPtr missing = Cmd("select * from Pipe where DN = ?", adCmdText);
+    EXPECT_EQ(ErrorOf([&] { missing->Execute(nullptr, nullptr, adCmdUnspecified); }), DB_E_PARAMNOTOPTIONAL);
+}
+
+TEST_F(Pipes, StoredProceduresLiveInTheCatalogueAndRunByName) { ADO_TRY({
+    Exec(conn, "CREATE PROCEDURE PipesOfKind (pKind TEXT(10), pMin SHORT) AS "
+               "SELECT ID, DN FROM Pipe WHERE Kind = pKind AND DN >= pMin ORDER BY DN DESC");
+    Exec(conn, "CREATE PROC RenameKind ([old], [new]) AS UPDATE Pipe SET Kind = [new] WHERE Kind = [old]");
+    _CommandPtr cmd = Cmd("PipesOfKind", adCmdStoredProc);
+    cmd->GetParameters()->Append(cmd->CreateParameter("a", adVarWChar, adParamInput, 10, "steel"));
+    cmd->GetParameters()->Append(cmd->CreateParameter("b", adSmallInt, adParamInput, 2, short(15)));
+    _RecordsetPtr rs = cmd->Execute(nullptr, nullptr, adCmdText);  // the command's own type decides
+    EXPECT_EQ(Long(rs, "DN"), 20);
+    // Parameters given with the call take the place of the collection's.
+    SAFEARRAY* a = SafeArrayCreateVector(VT_VARIANT, 0, 2);
+    _variant_t p0("copper"), p1(short(1));
+    std::int32_t i = 0;
+    SafeArrayPutElement(a, &i, &p0);
+    i = 1;
+    SafeArrayPutElement(a, &i, &p1);
+    _variant_t args(a);
+    rs = cmd->Execute(nullptr, &args, adCmdStoredProc);
+    EXPECT_EQ(Long(rs, "DN"), 25);
+
+    _CommandPtr ren = Cmd("RenameKind", adCmdStoredProc);
+    ren->GetParameters()->Append(ren->CreateParameter("o", adVarWChar, adParamInput, 10, "steel"));
+    ren->GetParameters()->Append(ren->CreateParameter("n", adVarWChar, adParamInput, 10, "iron"));
+    _variant_t n;
+    ren->Execute(&n, nullptr, adCmdStoredProc);
+    EXPECT_EQ(n.lVal, 2);
+    // A record set opened on a procedure name runs it as well.
+    _RecordsetPtr open;
+    open.CreateInstance(CLSID_Recordset);
+    std::string d;
+    EXPECT_EQ(ErrorOf([&] { open->Open("PipesOfKind", _variant_t(static_cast<IDispatch*>(conn.GetInterfacePtr())), adOpenStatic,
+                                       adLockReadOnly, adCmdStoredProc); }),
+              DB_E_PARAMNOTOPTIONAL);
+    _RecordsetPtr procs = conn->OpenSchema(adSchemaProcedures);
+    EXPECT_EQ(procs->GetRecordCount(), 2);
+    Exec(conn, "DROP PROCEDURE RenameKind");
+    EXPECT_EQ(ErrorOf([&] { ren->Execute(nullptr, nullptr, adCmdStoredProc); }, &d), DB_E_NOTABLE);
+    EXPECT_NE(d.find("'RenameKind'"), std::string::npos);
+    EXPECT_EQ(ErrorOf([&] { Exec(conn, "CREATE PROCEDURE Bad SELECT 1"); }), DB_E_ERRORSINCOMMAND);
+    })
+}
+
+TEST_F(Pipes, TableOptionsAndUnknownTextDecide) {
+    _RecordsetPtr rs;
+    rs.CreateInstance(CLSID_Recordset);
+    rs->Open("Pipe", _variant_t(static_cast<IDispatch*>(conn.GetInterfacePtr())), adOpenKeyset, adLockOptimistic, adCmdTable);
+    EXPECT_EQ(rs->GetRecordCount(), 3);
+    EXPECT_EQ(rs->GetCursorType(), adOpenKeyset);
+    rs->Close();
+    rs->Open("  SELECT * from Pipe where DN = 15", _variant_t(static_cast<IDispatch*>(conn.GetInterfacePtr())), adOpenStatic,
+             adLockOptimistic, adCmdUnknown);
+    EXPECT_EQ(rs->GetRecordCount(), 1);
+    rs->Close();
+    EXPECT_EQ(ErrorOf([&] { rs->Open("Nothing", _variant_t(static_cast<IDispatch*>(conn.GetInterfacePtr())), adOpenStatic,
+                                     adLockOptimistic, adCmdTable); }),
+              DB_E_NOTABLE);
+    EXPECT_EQ(ErrorOf([&] { rs->GetRecordCount(); }), adErrObjectClosed);
+    _RecordsetPtr noRows = conn->Execute("UPDATE Pipe SET DN = DN", nullptr, adCmdText);
+    EXPECT_EQ(noRows->GetState(), adStateClosed);
+}
+
+TEST(AdoParsers, ConnectionStringPairs) {
+    struct Case {
+        const char* text;
+        const char* key;
+        const char* value;
+    };
+    const Case cases[] = {
+        {"Provider=X;Data Source=C:\\a b\\c.mdb;", "data source", "C:\\a b\\c.mdb"},
+        {"Data Source = ' spaced; name ' ;", "Data Source", " spaced; name "},
+        {"Jet OLEDB:Database Password=\"a\"\"b\"", "jet oledb:database password", "a\"b"},
+        {"A=1;A=2", "A", "2"},
+        {";;Mode=Read;", "mode", "Read"},
+        {"Empty=;", "Empty", ""},
+    };
+    for (const auto& c : cases) {
+        ConnectionString cs;
+        ASSERT_TRUE(cs.Parse(c.text)) << c.text;
+        const std::string* v = cs.Find(c.key);
+        ASSERT_NE(v, nullptr) << c.text;
+        EXPECT_EQ(*v, c.value) << c.text;
+    }
+    const char* bad[] = {"Data Source='x", "=value", "NoEquals", "A='x' y"};
+    for (const char* b : bad) EXPECT_FALSE(ConnectionString().Parse(b)) << b;
+}
+
+TEST(AdoParsers, LikePatterns) {
+    struct Case {
+        const char16_t* text;
+        const char16_t* pattern;
+        bool match;
+    };
+    const Case cases[] = {
+        {u"Supply", u"sup*", true},   {u"Supply", u"*PLY", true},  {u"Supply", u"%pp%", true}, {u"Supply", u"S_pply", true},
+        {u"Supply", u"Sup", false},   {u"", u"*", true},           {u"abcabc", u"*bc*c", true}, {u"abc", u"a*d", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LikeMatch(c.text, c.pattern), c.match);
+}
+
+}  // namespace

@@ -1,0 +1,144 @@
+#include <fstream>
+#include <sstream>
+
+#include "AdoTestUtil.h"
+#include "ado/RowsetXml.h"
+#include "com/OleDateTime.h"
+
+namespace {
+
+using namespace adotest;
+
+std::string ReadFile(const std::string& p) {
+    std::ifstream f(p, std::ios::binary);
+    std::stringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+_RecordsetPtr OpenXml(const std::string& path, CursorTypeEnum cursor = adOpenForwardOnly) {
+    _RecordsetPtr rs;
+    rs.CreateInstance(CLSID_Recordset);
+    rs->Open(path.c_str(), "Provider=MSPersist;", cursor, adLockOptimistic, adCmdFile);
+    return rs;
+}
+
+TEST(AdoXml, SaveAndOpenKeepEveryTypeAndNull) {
+    TempDir dir;
+    _ConnectionPtr c = Connect(dir.NewDb("x.mdb"));
+    Exec(c, "CREATE TABLE Duct (ID COUNTER, Name TEXT(50), Width SHORT, Area DOUBLE, Made DATETIME, Price CURRENCY, "
+            "Ok YESNO, Pic LONGBINARY, Amount DECIMAL(10,2))");
+    Exec(c, "INSERT INTO Duct (Name, Width, Area, Made, Price, Ok, Amount) VALUES "
+            "('It''s <hot> & \"dry\"', 400, 0.1, #2006-05-01 13:45:00#, 12.3456, True, -123.45)");
+    Exec(c, "INSERT INTO Duct (Name) VALUES (NULL)");
+    _RecordsetPtr rs = OpenRs(c, "select * from Duct order by ID");
+    rs->MoveLast();
+    const unsigned char bytes[] = {0, 1, 0xAB, 0xFF};
+    rs->GetFields()->GetItem("Pic")->AppendChunk(_variant_t::FromBytes(bytes, 4));
+    rs->GetFields()->GetItem("Name")->PutValue("\xD6\xD0\xCE\xC4");  // two Chinese characters (GBK)
+    rs->Update();
+    std::string path = dir.File("duct.xml");
+    rs->Save(path.c_str(), adPersistXML);
+    EXPECT_EQ(ErrorOf([&] { rs->Save(path.c_str(), adPersistXML); }), 0x80030050u) << "an existing file is not overwritten";
+
+    std::string xml = ReadFile(path);
+    EXPECT_NE(xml.find("<s:Schema id='RowsetSchema'>"), std::string::npos);
+    EXPECT_NE(xml.find("rs:basetable='Duct' rs:basecolumn='ID' rs:keycolumn='true' rs:autoincrement='true'"), std::string::npos);
+    EXPECT_NE(xml.find("Made='2006-05-01T13:45:00'"), std::string::npos) << xml;
+    EXPECT_NE(xml.find("Name='It&apos;s &lt;hot&gt; &amp; &quot;dry&quot;'"), std::string::npos);
+    EXPECT_NE(xml.find("Name='\xE4\xB8\xAD\xE6\x96\x87'"), std::string::npos) << "UTF-8 in the file";
+    EXPECT_NE(xml.find("<z:row ID='2' Name="), std::string::npos) << "nulls are absent attributes";
+
+    _RecordsetPtr back = OpenXml(path);
+    EXPECT_EQ(back->GetRecordCount(), -1) << "opened forward-only";
+    FieldsPtr f = back->GetFields();
+    struct Case {
+        const char* name;
+        DataTypeEnum type;
+    };
+    const Case types[] = {{"ID", adInteger}, {"Name", adVarWChar}, {"Width", adSmallInt}, {"Area", adDouble}, {"Made", adDate},
+                          {"Price", adCurrency}, {"Ok", adBoolean}, {"Pic", adLongVarBinary}, {"Amount", adNumeric}};
+    for (const auto& t : types) EXPECT_EQ(f->GetItem(t.name)->GetType(), t.type) << t.name;
+    EXPECT_EQ(f->GetItem("Name")->GetDefinedSize(), 50);
+    EXPECT_EQ(Text(back, "Name"), "It's <hot> & \"dry\"");
+    EXPECT_DOUBLE_EQ(static_cast<double>(Val(back, "Area")), 0.1);
+    EXPECT_EQ(COleDateTime(Val(back, "Made").date).Format(), CString("2006-05-01 13:45:00"));
+    EXPECT_EQ(Val(back, "Price").cyVal.int64, 123456);
+    EXPECT_EQ(Val(back, "Ok").boolVal, VARIANT_TRUE);
+    EXPECT_EQ(NUVCom::DecimalToString(Val(back, "Amount").decVal), "-123.45");
+    EXPECT_EQ(Val(back, "Pic").vt, VT_NULL);
+    back->MoveNext();
+    EXPECT_EQ(Text(back, "Name"), "\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(Val(back, "Width").vt, VT_NULL);
+    EXPECT_EQ(Val(back, "Pic").ToBytes(), std::vector<std::uint8_t>(bytes, bytes + 4));
+}
+
+TEST(AdoXml, HandWrittenRowsetFileReadsBack) {
+    TempDir dir;
+    std::string path = dir.File("hand.xml");
+    std::ofstream(path) << R"(<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882'
+	xmlns:dt='uuid:C2F41010-65B3-11d1-A29F-00AA00C14882'
+	xmlns:rs='urn:schemas-microsoft-com:rowset'
+	xmlns:z='#RowsetSchema'>
+<s:Schema id='RowsetSchema'>
+	<s:ElementType name='row' content='eltOnly' rs:updatable='true'>
+		<s:AttributeType name='ID' rs:number='1' rs:writeunknown='true' rs:basetable='Duct'
+			 rs:basecolumn='ID' rs:keycolumn='true' rs:autoincrement='true'>
+			<s:datatype dt:type='int' dt:maxLength='4' rs:precision='10' rs:fixedlength='true'
+			 rs:maybenull='false'/>
+		</s:AttributeType>
+		<s:AttributeType name='Name' rs:number='2' rs:nullable='true' rs:writeunknown='true'>
+			<s:datatype dt:type='string' dt:maxLength='50'/>
+		</s:AttributeType>
+		<s:extends type='rs:rowbase'/>
+	</s:ElementType>
+</s:Schema>
+<rs:data>
+	<z:row ID='1' Name='Supply duct'/>
+	<z:row ID='2'/>
+</rs:data>
+</xml>
+)";
+    _RecordsetPtr rs = OpenXml(path, adOpenStatic);
+    ASSERT_EQ(rs->GetRecordCount(), 2);
+    EXPECT_EQ(rs->GetFields()->GetItem("ID")->GetAttributes() & adFldKeyColumn, adFldKeyColumn);
+    EXPECT_EQ(Long(rs, "ID"), 1);
+    EXPECT_EQ(Text(rs, "Name"), "Supply duct");
+    rs->MoveNext();
+    EXPECT_EQ(Text(rs, "Name"), "<null>");
+    // A file-backed record set edits in memory and saves back over its own file.
+    rs->GetFields()->GetItem("Name")->PutValue("Return");
+    rs->Update();
+    rs->Save(path.c_str(), adPersistXML);
+    EXPECT_NE(ReadFile(path).find("<z:row ID='2' Name='Return'/>"), std::string::npos);
+}
+
+TEST(AdoXml, MalformedFilesAreRefusedWithAReason) {
+    struct Case {
+        const char* xml;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"<xml><s:Schema", "not well-formed"},
+        {"<xml/>", "no s:Schema"},
+        {"<xml><s:Schema><s:ElementType/></s:Schema><rs:data/></xml>", "declares no fields"},
+        {"<xml><s:Schema><s:ElementType><s:AttributeType name='A'><s:datatype dt:type='int'/></s:AttributeType></s:ElementType>"
+         "</s:Schema><rs:data><z:row A='x'/></rs:data></xml>",
+         "does not fit"},
+        {"<xml><s:Schema><s:ElementType><s:AttributeType name='A'/></s:ElementType></s:Schema><rs:data><z:row B='1'/></rs:data></xml>",
+         "undeclared field 'B'"},
+        {"<xml><s:Schema><s:ElementType><s:AttributeType name='A'/></s:ElementType></s:Schema></xml>", "no rs:data"},
+    };
+    for (const auto& c : cases) {
+        Rowset rs;
+        std::string why;
+        EXPECT_FALSE(ReadRowsetXml(c.xml, rs, &why)) << c.xml;
+        EXPECT_NE(why.find(c.reason), std::string::npos) << why;
+    }
+    TempDir dir;
+    std::string d;
+    EXPECT_EQ(ErrorOf([&] { OpenXml(dir.File("none.xml")); }, &d), 0x80004005u);
+    EXPECT_NE(d.find("none.xml"), std::string::npos);
+}
+
+}  // namespace
