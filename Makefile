@@ -23,10 +23,11 @@ build/fuzz/build.ninja: | deps
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DNUV_TESTS=OFF -DNUV_FUZZ=ON
 
-# The main job that exists so far; the host program takes this role later.
+# The main job until the host program exists: the hydraulics calculator on the example
+# supply-air run (segments, friction and local losses, totals).
 run: deps build/release/build.ninja
 	cmake --build build/release
-	build/release/bin/nuvinfo
+	build/release/bin/nuvcalc --csv-in examples/ducts.csv
 
 test: deps build/test/build.ninja
 	cmake --build build/test

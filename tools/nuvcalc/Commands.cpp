@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "Flow.h"
+
 namespace nuvcalc {
 
 namespace {
@@ -38,14 +40,26 @@ int Main(int argc, char** argv, std::ostream& out, std::ostream& err) {
         PrintOverview(err);
         return 2;
     }
-    const std::string name = argv[1];
-    if (name == "--help" || name == "-h" || name == "help") {
+    std::vector<std::string> words(argv + 1, argv + argc);
+    if (words[0] == "--help" || words[0] == "-h" || words[0] == "help") {
         PrintOverview(out);
         return 0;
     }
+    // "nuvcalc --csv-in FILE ...": the file's columns tell duct segments from pipe segments.
+    if (words[0] == "--csv-in" || words[0].rfind("--csv-in=", 0) == 0) {
+        const std::string path = words[0].size() > 8 ? words[0].substr(9) : (words.size() > 1 ? words[1] : "");
+        try {
+            if (path.empty()) throw UsageError("--csv-in needs a value");
+            words.insert(words.begin(), SegmentsCommand(path));
+        } catch (const UsageError& e) {
+            err << "nuvcalc: " << e.what() << "\n";
+            return 2;
+        }
+    }
+    const std::string name = words[0];
     for (const Command& c : kCommands) {
         if (name != c.name) continue;
-        std::vector<std::string> words(argv + 2, argv + argc);
+        words.erase(words.begin());
         try {
             return c.run(Args(name, std::move(words)), out, err);
         } catch (const UsageError& e) {

@@ -48,6 +48,10 @@ FrictionFactor DesignFactor(double re, double delta) {
     return {"colebrook_white", "Colebrook-White", NUV::x_TF_CW(re, delta), "ok"};
 }
 
+std::string SegmentsCommand(const std::string& path) {
+    return ReadCsvFile(path).Column("diameter") >= 0 ? "pipe" : "duct";
+}
+
 int CsvTable::Column(const std::string& name) const {
     const auto it = std::find(header.begin(), header.end(), name);
     return it == header.end() ? -1 : static_cast<int>(it - header.begin());

@@ -50,6 +50,9 @@ struct CsvTable {
 };
 CsvTable ReadCsvFile(const std::string& path);
 
+// The command a segments file is for: "pipe" when it has a diameter column, else "duct".
+std::string SegmentsCommand(const std::string& path);
+
 }  // namespace nuvcalc
 
 namespace nuvcalc {
