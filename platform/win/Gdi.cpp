@@ -1,6 +1,10 @@
 #include "win/Gdi.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 #include <array>
 #include <atomic>
 #include <mutex>
@@ -45,6 +49,46 @@ Object* Find(const void* handle, Kind kind) {
     std::lock_guard<std::mutex> g(t.lock);
     if (!t.live.count(o) || o->kind != kind) return nullptr;
     return o;
+}
+
+namespace {
+constexpr std::size_t kMapThreshold = std::size_t(4) << 20;
+constexpr std::size_t kHugePage = std::size_t(2) << 20;
+}  // namespace
+
+PixelBuffer& PixelBuffer::operator=(const PixelBuffer& o) {
+    if (this != &o) {
+        Assign(o.size_);
+        if (size_) std::memcpy(p_, o.p_, size_);
+    }
+    return *this;
+}
+
+void PixelBuffer::Assign(std::size_t n) {
+    Release();
+    if (n == 0) return;
+    if (n >= kMapThreshold) {
+        std::size_t length = (n + kHugePage - 1) / kHugePage * kHugePage;
+        void* p = mmap(nullptr, length, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) return;
+        madvise(p, length, MADV_HUGEPAGE);
+        p_ = static_cast<std::uint8_t*>(p);
+        mapped_ = true;
+    } else {
+        p_ = static_cast<std::uint8_t*>(std::calloc(n, 1));
+        if (!p_) return;
+    }
+    size_ = n;
+}
+
+void PixelBuffer::Release() {
+    if (mapped_)
+        munmap(p_, (size_ + kHugePage - 1) / kHugePage * kHugePage);
+    else
+        std::free(p_);
+    p_ = nullptr;
+    size_ = 0;
+    mapped_ = false;
 }
 
 }  // namespace NUVWin::gdi
@@ -234,7 +278,7 @@ Bitmap* StockBitmap() {
         bm->width = bm->height = 1;
         bm->bpp = 1;
         bm->stride = 2;
-        bm->storage.assign(2, 0);
+        bm->storage.Assign(2);
         Track(bm);
         return bm;
     }();
@@ -242,13 +286,19 @@ Bitmap* StockBitmap() {
 }
 
 Bitmap* NewBitmap(int width, int height, int bpp, bool dib) {
+    // Row and image sizes must fit the 32-bit fields they are reported in.
+    if (static_cast<long long>(width) * bpp / 8 + 4 > 0x7FFFFFFF / height) return nullptr;
     auto* b = new Bitmap;
     b->width = width;
     b->height = height;
     b->bpp = bpp;
     b->dib = dib;
     b->stride = dib ? DibStride(width, bpp) : DdbStride(width, bpp);
-    b->storage.assign(static_cast<std::size_t>(b->stride) * static_cast<std::size_t>(height), 0);
+    b->storage.Assign(static_cast<std::size_t>(b->stride) * static_cast<std::size_t>(height));
+    if (!b->storage.data()) {
+        delete b;
+        return nullptr;
+    }
     Track(b);
     return b;
 }
@@ -278,6 +328,7 @@ int LiveGdiObjectCount() {
 HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitCount, const void* bits) {
     if (width <= 0 || height <= 0 || planes != 1 || !ValidBitCount(static_cast<int>(bitCount))) return nullptr;
     Bitmap* b = NewBitmap(width, height, static_cast<int>(bitCount), false);
+    if (!b) return nullptr;
     if (bits) std::memcpy(b->storage.data(), bits, b->storage.size());
     return reinterpret_cast<HBITMAP>(static_cast<Object*>(b));
 }
@@ -286,7 +337,8 @@ HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
     DC* dc = As<DC>(hdc, Kind::DC);
     if (!dc || width <= 0 || height <= 0) return nullptr;
     int bpp = dc->memory ? dc->bitmap->bpp : g_screenBpp.load();
-    return reinterpret_cast<HBITMAP>(static_cast<Object*>(NewBitmap(width, height, bpp, false)));
+    Bitmap* b = NewBitmap(width, height, bpp, false);
+    return b ? reinterpret_cast<HBITMAP>(static_cast<Object*>(b)) : nullptr;
 }
 
 HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD) {
@@ -314,6 +366,7 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
     }
     LONG height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
     Bitmap* b = NewBitmap(h.biWidth, height, bpp, true);
+    if (!b) return nullptr;
     b->topDown = h.biHeight < 0;
     b->colors = std::move(colors);
     if (bits) *bits = b->storage.data();

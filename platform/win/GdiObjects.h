@@ -19,6 +19,27 @@ struct Object {
 
 struct DC;
 
+// Zero-filled pixel memory. Large blocks are mapped from the system, already zeroed and backed by
+// huge pages where the system allows, so a big bitmap neither clears its memory twice nor takes a
+// fault for every page when it is first written.
+class PixelBuffer {
+public:
+    PixelBuffer() = default;
+    PixelBuffer(const PixelBuffer& o) { *this = o; }
+    PixelBuffer& operator=(const PixelBuffer& o);
+    ~PixelBuffer() { Release(); }
+    void Assign(std::size_t n);
+    std::uint8_t* data() { return p_; }
+    const std::uint8_t* data() const { return p_; }
+    std::size_t size() const { return size_; }
+
+private:
+    void Release();
+    std::uint8_t* p_ = nullptr;
+    std::size_t size_ = 0;
+    bool mapped_ = false;
+};
+
 struct Bitmap : Object {
     Bitmap() : Object(Kind::Bitmap) {}
     int width = 0;
@@ -28,7 +49,7 @@ struct Bitmap : Object {
     bool topDown = true;
     bool dib = false;
     std::vector<RGBQUAD> colors;  // DIB sections of up to 8 bits
-    std::vector<std::uint8_t> storage;
+    PixelBuffer storage;
     DC* selectedIn = nullptr;
 
     std::uint8_t* Row(int y) { return storage.data() + static_cast<std::size_t>(topDown ? y : height - 1 - y) * stride; }
