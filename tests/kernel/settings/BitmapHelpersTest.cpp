@@ -175,7 +175,9 @@ Decoded Decode(const void* data, unsigned long size) {
     EXPECT_GE(fd, 0);
     EXPECT_EQ(write(fd, data, size), static_cast<ssize_t>(size));
     close(fd);
-    std::string cmd = std::string("/usr/bin/python3 ") + std::getenv("NUV_SOURCE_DIR") + "/tests/kernel/settings/bmp_reader.py " + path;
+    // The reader sits beside this file.
+    std::string here = __FILE__;
+    std::string cmd = "/usr/bin/python3 " + here.substr(0, here.rfind('/')) + "/bmp_reader.py " + path;
     Decoded d;
     FILE* p = popen(cmd.c_str(), "r");
     std::string out;

@@ -23,25 +23,38 @@ std::string Bytes(HMODULE module, HRSRC r) {
     return std::string(static_cast<const char*>(LockResource(g)), SizeofResource(module, r));
 }
 
-const std::string kSample = std::string(std::getenv("NUV_TEST_DATA")) + "/settings/resource-sample.bin";
-const std::string kOther = std::string(std::getenv("NUV_SOURCE_DIR")) + "/tests/platform/win/resources/module/other.txt";
+std::string Env(const char* name) {
+    const char* v = std::getenv(name);
+    return v ? v : "";
+}
+
+// Read when the tests run, not when they are listed (listing has no environment).
+const std::string& SampleFile() {
+    static const std::string path = Env("NUV_TEST_DATA") + "/settings/resource-sample.bin";
+    return path;
+}
+const std::string& OtherFile() {
+    static const std::string here = __FILE__;
+    static const std::string path = here.substr(0, here.rfind('/')) + "/module/other.txt";
+    return path;
+}
 
 TEST(Resource, EmbeddedBytesAreFoundUnderTheProgramsHandle) {
     HMODULE self = NUVWin::ModuleHandleFromAddress(reinterpret_cast<const void*>(&ReadFile));
     ASSERT_NE(self, nullptr);
     EXPECT_EQ(self, GetModuleHandleA(nullptr));
-    std::string want = ReadFile(kSample);
+    std::string want = ReadFile(SampleFile());
     ASSERT_GT(want.size(), 256u);
 
     struct Row {
         LPCSTR name, type;
         const std::string* file;
     } found[] = {
-        {MAKEINTRESOURCE(101), RT_RCDATA, &kSample},
-        {"#101", "#10", &kSample},
-        {"LOGO", "png", &kOther},
-        {"logo", "PNG", &kOther},
-        {MAKEINTRESOURCE(1), RT_MANIFEST, &kOther},
+        {MAKEINTRESOURCE(101), RT_RCDATA, &SampleFile()},
+        {"#101", "#10", &SampleFile()},
+        {"LOGO", "png", &OtherFile()},
+        {"logo", "PNG", &OtherFile()},
+        {MAKEINTRESOURCE(1), RT_MANIFEST, &OtherFile()},
     };
     for (const Row& r : found) {
         HRSRC h = FindResource(self, r.name, r.type);
@@ -67,7 +80,7 @@ TEST(Resource, EachModuleHasItsOwnAndUnloadingRemovesThem) {
     HRSRC ours = FindResource(self, MAKEINTRESOURCE(101), RT_RCDATA);
     ASSERT_NE(theirs, nullptr);
     ASSERT_NE(ours, theirs);
-    EXPECT_EQ(Bytes(module, theirs), ReadFile(kOther));
+    EXPECT_EQ(Bytes(module, theirs), ReadFile(OtherFile()));
     EXPECT_EQ(FindResource(module, "LOGO", "PNG"), nullptr);
 
     ASSERT_EQ(dlclose(lib), 0);
