@@ -261,8 +261,8 @@ void PlaceFraction(std::string fp, const std::vector<std::size_t>& slots, const 
     if (static_cast<int>(fp.size()) < n) fp.append(n - fp.size(), '0');
     while (last >= 0 && fp[last] == '0' && toks[slots[last]].text != "0") --last;
     for (int k = 0; k < n; ++k) {
-        if (k <= last) out[slots[k]] = std::string(1, fp[k]);
-        else out[slots[k]] = toks[slots[k]].text == "?" ? " " : "";
+        if (k <= last) out[slots[k]].assign(1, fp[k]);
+        else out[slots[k]].assign(toks[slots[k]].text == "?" ? 1 : 0, ' ');
     }
 }
 
@@ -354,7 +354,7 @@ std::string RenderNumber(double a, const Parsed& p, const std::string& text) {
                 hasDigits = true;
                 (seenExp ? expSlots : seenPoint ? fracSlots : intSlots).push_back(i);
                 break;
-            case Token::kPoint: seenPoint = true; out[i] = "."; break;
+            case Token::kPoint: seenPoint = true; out[i].assign(1, '.'); break;
             case Token::kExp: seenExp = true; expTok = i; break;
             case Token::kLiteral: out[i] = t[i].text; break;
             case Token::kText: out[i] = text; break;
