@@ -110,9 +110,21 @@ HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
     Key nameKey = MakeKey(name);
     Key typeKey = MakeKey(type);
     Registry& r = TheRegistry();
+    // Modules are identified outside the registry's lock: asking the loader while holding it
+    // could deadlock against a module whose constructors are registering resources.
+    std::vector<std::pair<const NUVWin::EmbeddedResource*, const void*>> unknown;
+    {
+        std::lock_guard<std::mutex> g(r.lock);
+        for (const Registration& m : r.modules)
+            if (!m.module) unknown.emplace_back(m.table, m.anchor);
+    }
+    std::vector<HMODULE> handles;
+    for (const auto& u : unknown) handles.push_back(NUVWin::ModuleHandleFromAddress(u.second));
     std::lock_guard<std::mutex> g(r.lock);
+    for (std::size_t i = 0; i < unknown.size(); ++i)
+        for (Registration& m : r.modules)
+            if (m.table == unknown[i].first && !m.module) m.module = handles[i];
     for (Registration& m : r.modules) {
-        if (!m.module) m.module = NUVWin::ModuleHandleFromAddress(m.anchor);
         if (m.module != module) continue;
         for (std::size_t i = 0; i < m.count; ++i) {
             const NUVWin::EmbeddedResource& e = m.table[i];
