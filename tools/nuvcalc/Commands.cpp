@@ -17,6 +17,7 @@ const Command kCommands[] = {
     {"tee", "local resistance coefficients of converging and diverging tees", RunTee},
     {"air", "saturation vapour pressure and density of humid air", RunAir},
     {"water", "density and kinematic viscosity of water", RunWater},
+    {"eval", "arithmetic expression as typed into a numeric field, with the variable x", RunEval},
 };
 
 void PrintOverview(std::ostream& out) {

@@ -27,6 +27,7 @@ int RunElbow(const Args& args, std::ostream& out, std::ostream& err);
 int RunTee(const Args& args, std::ostream& out, std::ostream& err);
 int RunAir(const Args& args, std::ostream& out, std::ostream& err);
 int RunWater(const Args& args, std::ostream& out, std::ostream& err);
+int RunEval(const Args& args, std::ostream& out, std::ostream& err);
 
 // The dispatch table, in the order --help lists it.
 std::span<const Command> Commands();
