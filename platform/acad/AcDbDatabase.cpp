@@ -91,7 +91,10 @@ AcDbObjectId DbAccess::attach(AcDbDatabase* db, AcDbObject* obj, uint64_t handle
     return AcDbObjectId(s);
 }
 
-AcDbObjectId DbAccess::reserve(AcDbDatabase* db) { return AcDbObjectId(stubFor(db, db->nextHandle_, true)); }
+AcDbObjectId DbAccess::reserve(AcDbDatabase* db) {
+    if (db->loading_) return {};
+    return AcDbObjectId(stubFor(db, db->nextHandle_, true));
+}
 
 bool DbAccess::isLiveDatabase(const AcDbDatabase* db) { return liveDatabases().count(db) != 0; }
 

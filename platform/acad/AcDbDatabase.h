@@ -147,6 +147,7 @@ private:
     uint64_t nextHandle_ = 1;
     long liveObjects_ = 0;
     int openCount_ = 0;
+    bool loading_ = false;
     AcDbObjectId blockTable_, layerTable_, linetypeTable_, textStyleTable_, regAppTable_;
     AcDbObjectId vportTable_, viewTable_, ucsTable_, dimStyleTable_;
     AcDbObjectId nod_;

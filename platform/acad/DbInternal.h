@@ -50,6 +50,13 @@ public:
     static bool isLiveDatabase(const AcDbDatabase* db);
     static Acad::ErrorStatus open(AcDbObject* o, AcDb::OpenMode mode);
     static void countOpen(AcDbDatabase* db, int delta) { db->openCount_ += delta; }
+    // While a file is read, handles come from the file: nothing may take a fresh one until
+    // every handle of the file is known.
+    static void setLoading(AcDbDatabase* db, bool loading) { db->loading_ = loading; }
+    static bool isLoading(const AcDbDatabase* db) { return db->loading_; }
+    static void raiseHandseed(AcDbDatabase* db, uint64_t seed) {
+        if (seed > db->nextHandle_) db->nextHandle_ = seed;
+    }
     static AcDbDatabase*& working();
 };
 

@@ -2,6 +2,7 @@
 // anything else is kept as read, so a read followed by a save loses nothing. Malformed input
 // ends the read with a status and a message; it never crashes.
 #include <charconv>
+#include <deque>
 #include <cstring>
 #include <string_view>
 
@@ -308,6 +309,7 @@ private:
     AcDbEntity* complex_ = nullptr;  // the polyline whose vertices are being read
     std::string clayer_, textstyle_, celtype_;
     bool nodSeen_ = false;
+    uint64_t handseed_ = 0;
 };
 
 AcDbObject* DxfReader::make(const Group& g, const Parsed& p, bool isEntity) {
@@ -363,7 +365,9 @@ void DxfReader::header() {
     TagList values;
     auto flush = [&]() {
         if (name.empty()) return;
-        if (name == "$ACADVER" || name == "$DWGCODEPAGE" || name == "$HANDSEED") {
+        if (name == "$HANDSEED" && !values.empty()) {
+            handseed_ = parseHandle(values[0].str);
+        } else if (name == "$ACADVER" || name == "$DWGCODEPAGE") {
         } else if (name == "$CLAYER" && !values.empty()) {
             clayer_ = values[0].str;
         } else if (name == "$TEXTSTYLE" && !values.empty()) {
@@ -680,6 +684,17 @@ void DxfReader::run() {
     }
     if (!sawEof) throw ReadError{Acad::eEndOfFile, "missing EOF: the file is truncated"};
     ensureStandard();
+    // Every handle of the file is known now: markers the file lacked get fresh ones.
+    DbAccess::raiseHandseed(db_, handseed_);
+    DbAccess::setLoading(db_, false);
+    for (const ObjectStub& s : std::deque<ObjectStub>(DbAccess::store(db_).stubs)) {
+        if (auto* btr = AcDbBlockTableRecord::cast(s.object)) {
+            if (btr->blockBeginId.isNull()) btr->blockBeginId = DbAccess::reserve(db_);
+            if (btr->blockEndId.isNull()) btr->blockEndId = DbAccess::reserve(db_);
+        } else if (auto* e = AcDbEntity::cast(s.object); e && e->subentList() && e->subentList()->seqendId.isNull()) {
+            e->subentList()->seqendId = DbAccess::reserve(db_);
+        }
+    }
     // Current settings from the header, when they name existing records.
     auto pick = [&](AcDbObjectId tableId, const std::string& name, const char* fallback) {
         auto* t = DbAccess::peekAs<AcDbSymbolTable>(tableId);
@@ -733,14 +748,17 @@ Acad::ErrorStatus AcDbDatabase::readDxf(const std::string& text) {
         return Acad::eDwgNotRecognized;
     }
     try {
+        NUVAcad::DbAccess::setLoading(this, true);
         NUVAcad::DxfReader r(this, text, NUVAcad::isGbkCodePage(text));
         r.run();
     } catch (const NUVAcad::ReadError& e) {
+        NUVAcad::DbAccess::setLoading(this, false);
         lastError_ = e.message;
         clear();
         buildDefaultDrawing();
         return e.status;
     } catch (const std::exception& e) {
+        NUVAcad::DbAccess::setLoading(this, false);
         lastError_ = std::string("cannot read the drawing: ") + e.what();
         clear();
         buildDefaultDrawing();

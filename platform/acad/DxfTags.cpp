@@ -15,18 +15,21 @@ TagType tagTypeOf(int code) {
     if (code == 5 || code == 105) return TagType::Handle;
     if (code < 0) return code == -1 || code == -2 ? TagType::Id : TagType::String;
     if (code <= 9) return TagType::String;
-    if (code <= 39) return TagType::Point;
+    if (code <= 18) return TagType::Point;
+    if (code <= 39) return TagType::Real;  // lone y/z coordinates, elevation, thickness
     if (code <= 59) return TagType::Real;
     if (code <= 79) return TagType::Int;
     if (code <= 89) return TagType::Int;
     if (code <= 99) return TagType::Int;
     if (code <= 102) return TagType::String;
     if (code <= 109) return TagType::Handle;
-    if (code <= 139) return TagType::Point;
+    if (code <= 112) return TagType::Point;
+    if (code <= 139) return TagType::Real;
     if (code <= 149) return TagType::Real;
     if (code <= 179) return TagType::Int;
     if (code <= 209) return TagType::Int;
-    if (code <= 239) return TagType::Point;
+    if (code == 210) return TagType::Point;
+    if (code <= 239) return TagType::Real;
     if (code <= 299) return TagType::Int;
     if (code <= 309) return TagType::String;
     if (code <= 319) return TagType::Binary;
@@ -44,7 +47,8 @@ TagType tagTypeOf(int code) {
     if (code <= 481) return TagType::Id;
     if (code == 999) return TagType::String;
     if (code >= 1000 && code <= 1009) return code == 1004 ? TagType::Binary : code == 1005 ? TagType::Handle : TagType::String;
-    if (code >= 1010 && code <= 1039) return TagType::Point;
+    if (code >= 1010 && code <= 1013) return TagType::Point;
+    if (code >= 1014 && code <= 1039) return TagType::Real;
     if (code >= 1040 && code <= 1059) return TagType::Real;
     if (code >= 1060 && code <= 1071) return TagType::Int;
     return TagType::String;
