@@ -1011,7 +1011,23 @@ int RecordsetImpl::ColumnIndex(const _variant_t& index) {
             }
             if (same) return static_cast<int>(c);
         }
-        RaiseItemNotFound(VariantTextUtf8(*v));
+        // An aggregate column ("max(ID)") also answers to the column it aggregates, as callers
+        // written for engines that name it otherwise read it by that name.
+        std::string want = VariantTextUtf8(*v);
+        int found = -1;
+        for (std::size_t c = 0; c < n; ++c) {
+            const std::string& name = snap_->cols[c].name;
+            std::size_t open = name.find('('), close = name.rfind(')');
+            if (open == std::string::npos || close != name.size() - 1 || open == 0) continue;
+            std::string inner = name.substr(open + 1, close - open - 1);
+            if (inner.size() >= 2 && inner.front() == '[' && inner.back() == ']') inner = inner.substr(1, inner.size() - 2);
+            if (strcasecmp(inner.c_str(), want.c_str()) == 0) {
+                if (found >= 0) RaiseItemNotFound(want);  // ambiguous
+                found = static_cast<int>(c);
+            }
+        }
+        if (found >= 0) return found;
+        RaiseItemNotFound(want);
     }
     _variant_t i;
     if (FAILED(VariantChangeType(&i, v, 0, VT_I4))) RaiseItemNotFound("?");

@@ -141,6 +141,8 @@ TEST_F(Duct, TablesWithoutKeysAndUniqueIndexesUpdateSafely) {
     rs->Update();
     _RecordsetPtr check = OpenRs(conn, "select Label from Seq where ID=4");
     EXPECT_EQ(Text(check, "Label"), "b") << "the row was found by its values, not by position";
+    _RecordsetPtr mx = OpenRs(conn, "select max(ID) from Seq");
+    EXPECT_EQ(Long(mx, "ID"), 4) << "the maximum answers to the column's name";
     _RecordsetPtr ro = OpenRs(conn, "select count(*) as N from Seq");
     EXPECT_EQ(Long(ro, "N"), 3);
     EXPECT_EQ(ro->GetFields()->GetItem("N")->GetType(), adInteger);

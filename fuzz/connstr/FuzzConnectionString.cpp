@@ -1,0 +1,23 @@
+// Connection strings come from callers and configuration files; the parser must stay in bounds
+// and every parsed pair must be found again by its key.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "ado/ConnectionString.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string text(reinterpret_cast<const char*>(data), size);
+    NUVADO::ConnectionString cs;
+    std::string why;
+    if (cs.Parse(text, &why)) {
+        for (const auto& [key, value] : cs.Pairs()) {
+            if (key.empty()) std::abort();
+            if (!cs.Find(key)) std::abort();
+        }
+    } else if (why.empty()) {
+        std::abort();  // a refusal always says why
+    }
+    return 0;
+}
