@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -21,9 +22,11 @@ std::string Slurp(const std::string& path) {
 }
 
 Result RunNuvcalc(const std::string& args) {
-    const std::string dir = std::getenv("NUV_BINARY_DIR") ? std::getenv("NUV_BINARY_DIR") : ".";
+    // nuvcalc is built into the same bin/ folder as this test program.
+    const char* binary = std::getenv("NUV_BINARY_DIR");
+    const std::string bin = binary ? std::string(binary) + "/bin" : std::filesystem::canonical("/proc/self/exe").parent_path().string();
     const std::string out = testing::TempDir() + "nuvcalc_eval.out", err = testing::TempDir() + "nuvcalc_eval.err";
-    const int status = std::system((dir + "/bin/nuvcalc " + args + " >" + out + " 2>" + err).c_str());
+    const int status = std::system((bin + "/nuvcalc " + args + " >" + out + " 2>" + err).c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
 }
 
