@@ -8,11 +8,15 @@
 
 namespace nuvcalc {
 
-const Option kCommonOptions[3] = {
+const Option kCommonOptions[5] = {
     {"help", "", "show this help and exit"},
     {"json", "", "print the result as JSON"},
     {"csv", "", "print the result as CSV"},
+    {"xlsx", "FILE", "also write the result as a formatted workbook (.xlsx)"},
+    {"digits", "N", "decimals of the workbook's quantities with units (default 2)"},
 };
+
+void (*g_fileWriter)(const Report& report, const Options& options) = nullptr;
 
 namespace {
 
@@ -387,6 +391,7 @@ void WriteCsv(const Report& report, std::ostream& out) {
 }
 
 void Emit(const Report& report, const Options& options, std::ostream& out) {
+    if (g_fileWriter && options.Has("xlsx")) g_fileWriter(report, options);
     switch (options.OutputFormat()) {
         case Format::Json: WriteJson(report, out); break;
         case Format::Csv: WriteCsv(report, out); break;

@@ -26,8 +26,8 @@ struct Option {
     std::string_view help;
 };
 
-// Accepted by every subcommand: --help, --json, --csv.
-extern const Option kCommonOptions[3];
+// Accepted by every subcommand: --help, --json, --csv, --xlsx FILE, --digits N.
+extern const Option kCommonOptions[5];
 
 // The words of a command line after the subcommand name.
 class Args {
@@ -129,6 +129,10 @@ void WriteCsv(const Report& report, std::ostream& out);
 // Writes the report in the format the options ask for. Another output format (a file writer such
 // as an --xlsx option) belongs here: add its option to the subcommand's list and a branch below.
 void Emit(const Report& report, const Options& options, std::ostream& out);
+
+// Writes the report to the file --xlsx names (XlsxReport.cpp sets it; programs without it ignore
+// the option).
+extern void (*g_fileWriter)(const Report& report, const Options& options);
 
 // Number text for humans (table) and for machines (JSON/CSV, shortest round-trip form).
 std::string HumanNumber(double value);
