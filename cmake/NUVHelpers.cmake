@@ -161,6 +161,10 @@ function(nuv_install_sdk)
   foreach(p IN LISTS plats)
     string(APPEND NUV_PC_LIBS " -l${p}")
   endforeach()
+  # The .pc file finds the prefix from its own place, so an SDK installed with
+  # `cmake --install --prefix <anywhere>` (or moved afterwards) still points at itself.
+  file(RELATIVE_PATH NUV_PC_TO_PREFIX /nuvroot/${CMAKE_INSTALL_LIBDIR}/pkgconfig /nuvroot)
+  string(REGEX REPLACE "/$" "" NUV_PC_TO_PREFIX "${NUV_PC_TO_PREFIX}")
   configure_file(${PROJECT_SOURCE_DIR}/cmake/NUVKernel.pc.in ${PROJECT_BINARY_DIR}/NUVKernel.pc @ONLY)
   install(FILES ${PROJECT_BINARY_DIR}/NUVKernel.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
 endfunction()

@@ -18,8 +18,18 @@ std::string_view Trim(std::string_view s) {
     return s;
 }
 
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// Value lookups run once per line while a file is read, so they must not allocate.
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && Fold(s.substr(0, prefix.size())) == Fold(prefix);
+    return s.size() >= prefix.size() && EqualNoCase(s.substr(0, prefix.size()), prefix);
 }
 
 int HexDigit(char c) {
@@ -100,8 +110,7 @@ bool QuotableText(std::string_view s) {
 
 std::string Fold(std::string_view s) {
     std::string out(s);
-    for (char& c : out)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    for (char& c : out) c = Lower(c);
     return out;
 }
 
@@ -186,9 +195,8 @@ std::vector<std::string> Document::Children(std::string_view path) const {
 }
 
 Value* Document::FindValue(Key& key, std::string_view name) {
-    std::string folded = Fold(name);
     for (Value& v : key.values)
-        if (Fold(v.name) == folded) return &v;
+        if (EqualNoCase(v.name, name)) return &v;
     return nullptr;
 }
 
@@ -206,9 +214,8 @@ void Document::SetValue(Key& key, Value value) {
 }
 
 bool Document::DeleteValue(Key& key, std::string_view name) {
-    std::string folded = Fold(name);
     for (auto it = key.values.begin(); it != key.values.end(); ++it) {
-        if (Fold(it->name) == folded) {
+        if (EqualNoCase(it->name, name)) {
             key.values.erase(it);
             return true;
         }

@@ -231,10 +231,16 @@ TEST_F(Registry, ConcurrentWritersLoseNothing) {
             ::close(gate[1]);
             char go;
             if (::read(gate[0], &go, 1) != 0) ::_exit(2);  // wait until the parent opens the gate
+            HKEY h;
+            if (RegCreateKeyExA(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_WRITE, nullptr, &h, nullptr) != ERROR_SUCCESS) ::_exit(1);
             for (int i = 0; i < kEach; ++i) {
                 std::string name = std::string(1, static_cast<char>('a' + c)) + std::to_string(i);
-                if (Set(HKEY_CURRENT_USER, kKey, name.c_str(), "value " + name) != ERROR_SUCCESS) ::_exit(1);
+                std::string value = "value " + name;
+                if (RegSetValueExA(h, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                   static_cast<DWORD>(value.size() + 1)) != ERROR_SUCCESS)
+                    ::_exit(1);
             }
+            RegCloseKey(h);
             ::_exit(0);
         }
     }
@@ -342,11 +348,10 @@ TEST(RegistryLocation, FollowsXdgAndTheInstallationTree) {
     ::unsetenv("NUV_REGISTRY_DIR");
     ::setenv("XDG_CONFIG_HOME", xdg.path().c_str(), 1);
     EXPECT_EQ(NUVWin::RegistryFilePath(HKEY_CURRENT_USER), xdg.path() + "/nuv/user.reg");
-    // The library runs from <build>/lib, so the machine hive belongs in <build>/share/nuv.
-    const char* build = std::getenv("NUV_BINARY_DIR");
-    ASSERT_NE(build, nullptr);
-    EXPECT_EQ(NUVWin::RegistryFilePath(HKEY_LOCAL_MACHINE),
-              std::filesystem::weakly_canonical(std::string(build) + "/share/nuv").string() + "/machine.reg");
+    // Programs run from <tree>/bin and the libraries from <tree>/lib, in the build tree as in an
+    // installation, so the machine hive belongs in <tree>/share/nuv.
+    std::filesystem::path tree = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path();
+    EXPECT_EQ(NUVWin::RegistryFilePath(HKEY_LOCAL_MACHINE), (tree / "share/nuv/machine.reg").string());
     ::unsetenv("XDG_CONFIG_HOME");
 }
 
