@@ -31,3 +31,4 @@
 #include "settings/RuntimeClass.h"
 #include "ado/AdoEnums.h"
 #include "ado/Ado.h"
+#include "acad/AcDb.h"
