@@ -46,9 +46,7 @@ TEST(LocalLoss, RoundElbow) {
         {"90 deg, R/D 1", NUV::GetSyphonDragLocalIndexCircle(kPi / 2, 1.0), 0.22, 0},
         {"R/D below table", NUV::GetSyphonDragLocalIndexCircle(kPi / 2, 0.3), 0.75, 0},
         {"R/D above table", NUV::GetSyphonDragLocalIndexCircle(kPi / 2, 3), 0.12, 0},
-        {"R/D at last point", NUV::GetSyphonDragLocalIndexCircle(kPi / 2, 2.5), 0.12, 0},
         {"180 deg", NUV::GetSyphonDragLocalIndexCircle(kPi, 1.0), 1.4 * 0.22, 1e-15},
-        {"beyond 180 deg", NUV::GetSyphonDragLocalIndexCircle(4, 1.0), 1.4 * 0.22, 1e-15},
         {"negative angle", NUV::GetSyphonDragLocalIndexCircle(-0.1, 1.0), 0, 0},
         {"45 deg, R/D 1.25", NUV::GetSyphonDragLocalIndexCircle(kPi / 4, 1.25), 0.111, 1e-12},
         {"angle between points", NUV::GetSyphonDragLocalIndexCircle(Rad(100), 2.0), 0.13 * 1.065, 1e-12},
@@ -63,13 +61,11 @@ TEST(LocalLoss, RectangularElbow) {
         {"r 1, h/b 1, Re 2e5, 90 deg", NUV::GetSyphonDragLocalIndexSquare(kPi / 2, 1, 200000, 1, 1), 0.24, 1e-15},
         // h/b outside 0.25..3: shape factor 1, whatever r is.
         {"h/b 4", NUV::GetSyphonDragLocalIndexSquare(kPi / 2, 1, 200000, 4, 1), 1.0, 1e-15},
-        {"h/b 4, small r", NUV::GetSyphonDragLocalIndexSquare(kPi / 2, 0.3, 200000, 4, 1), 1.0, 1e-15},
         {"r 2.5", NUV::GetSyphonDragLocalIndexSquare(kPi / 2, 2.5, 300000, 1, 1), 1.0, 1e-15},
         {"r 0.8 reduces by 1-0.12r",
          NUV::GetSyphonDragLocalIndexSquare(kPi / 2, 0.8, 300000, 2, 1),
          0.1 * (std::pow(1 / 0.8, 3.3) + 1.4) * std::pow(2.0, 0.15) * (1 - 0.12 * 0.8), 1e-12},
         // Reynolds factor: r < 0.75 reads the first table, which holds 1.4 at Re/10000 = 4.
-        {"table 0.5 at 3e4", NUV::GetSyphonDragLocalIndexSquare(kPi / 2, 0.5, 30000, 5, 1), 1.19, 1e-12},
         {"table 0.5 at 4e4", NUV::GetSyphonDragLocalIndexSquare(kPi / 2, 0.5, 40000, 5, 1), 1.4, 1e-12},
         {"table 0.5 at 5e4", NUV::GetSyphonDragLocalIndexSquare(kPi / 2, 0.5, 50000, 5, 1), 1.245, 1e-12},
         {"table 0.5 below", NUV::GetSyphonDragLocalIndexSquare(kPi / 2, 0.7, 5000, 5, 1), 1.4, 0},
@@ -77,7 +73,6 @@ TEST(LocalLoss, RectangularElbow) {
         {"table 0.75 at 1.2e5", NUV::GetSyphonDragLocalIndexSquare(kPi / 2, 0.75, 120000, 5, 1), 1.225, 1e-12},
         {"beyond Re table", NUV::GetSyphonDragLocalIndexSquare(kPi / 2, 1, 1e7, 1, 1), c1, 1e-15},
         {"60 deg", NUV::GetSyphonDragLocalIndexSquare(kPi / 3, 1, 1e7, 1, 1), 0.78 * c1, 1e-12},
-        {"0 deg", NUV::GetSyphonDragLocalIndexSquare(0, 1, 1e7, 1, 1), 0, 0},
         {"negative angle", NUV::GetSyphonDragLocalIndexSquare(-1, 1, 1e7, 1, 1), 0, 0},
         {"200 deg", NUV::GetSyphonDragLocalIndexSquare(Rad(200), 1, 1e7, 1, 1), 1.4 * c1, 1e-12},
     };
@@ -99,7 +94,6 @@ TEST(LocalLoss, ConvergingTee) {
          1 + 1.44 - 2 * s / 5, 1e-12},
         // S exactly vc takes the second formula: (u/vc)^2 - 0.5 - 1 + 0.5.
         {"S == vc", NUV::GetHeLiuSanTongDragLocalIndex(4, 2, 4, 1, 4, 1, 0, 0, 1), 0.0, 1e-15},
-        {"S == vc, slower stream", NUV::GetHeLiuSanTongDragLocalIndex(4, 2, 4, 1, 4, 1, 0, 0, 0) , 0.0, 1e-15},
         {"branch at 90 deg", NUV::GetHeLiuSanTongDragLocalIndex(5, 3, 4, 1, 6, 2, kPi / 2, 0, 0),
          1.44 - 0.5 * std::pow(4.0 / 5, 2) - 4.0 / 5 + 0.5, 1e-12},
     };
@@ -126,10 +120,8 @@ TEST(LocalLoss, DivergingTee) {
         {"p3/p1 = 0.5", z(0, 0, 0), 0.35 * 0.25, 1e-12},
         {"p2/p1 above 2", NUV::GetFenLiuSanTongDragLocalIndex(1, 2.5, 1, 1, 0, 1, 0), 0, 0},
         {"p2/p1 below 0.5", NUV::GetFenLiuSanTongDragLocalIndex(1, 0.4, 1, 1, 0, 1, 0), 0, 0},
-        {"p2/p1 at 2", NUV::GetFenLiuSanTongDragLocalIndex(1, 2, 1, 1, 0, 1, 0), 0.35 * 4 + 0.7, 1e-12},
         {"p3/p1 above 1", NUV::GetFenLiuSanTongDragLocalIndex(1, 1, 1.5, 1, 0, 0, 0), 0, 0},
         {"p3/p1 negative", NUV::GetFenLiuSanTongDragLocalIndex(1, 1, -0.5, 1, 0, 0, 0), 0, 0},
-        {"p3/p1 at 0", NUV::GetFenLiuSanTongDragLocalIndex(1, 1, 0, 1, 0, 0, 0), 0.35, 1e-15},
         {"p1/p3 = 10", NUV::GetFenLiuSanTongDragLocalIndex(10, 1, 1, 1, 0, 0, 7), 0.35 * 81, 1e-11},
     };
     Check(std::begin(cases), std::end(cases));
