@@ -1,7 +1,9 @@
 // nuvcalc eval, run as a user runs it.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,9 +27,14 @@ Result RunNuvcalc(const std::string& args) {
     // nuvcalc is built into the same bin/ folder as this test program.
     const char* binary = std::getenv("NUV_BINARY_DIR");
     const std::string bin = binary ? std::string(binary) + "/bin" : std::filesystem::canonical("/proc/self/exe").parent_path().string();
-    const std::string out = testing::TempDir() + "nuvcalc_eval.out", err = testing::TempDir() + "nuvcalc_eval.err";
+    // ctest runs the tests of this program side by side: one pair of files per process.
+    const std::string base = testing::TempDir() + "nuvcalc_eval_" + std::to_string(getpid());
+    const std::string out = base + ".out", err = base + ".err";
     const int status = std::system((bin + "/nuvcalc " + args + " >" + out + " 2>" + err).c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+    Result r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, Slurp(out), Slurp(err)};
+    std::remove(out.c_str());
+    std::remove(err.c_str());
+    return r;
 }
 
 TEST(NuvcalcEval, PrintsValueOrExplainsError) {
