@@ -105,20 +105,34 @@ function(nuv_tool)
 endfunction()
 
 # tests/<path>: one GoogleTest program test_<path with _> from every .cpp of the folder.
-# Tests find their data through NUV_TEST_DATA (tests/data), NUV_SOURCE_DIR and NUV_BINARY_DIR.
+# Tests find their data through NUV_TEST_DATA (tests/data), NUV_SOURCE_DIR and NUV_BINARY_DIR,
+# plus any ENV "NAME=value" given here. They are set by the program itself at start-up (unless
+# already set), so a test binary run by hand behaves as it does under ctest.
 function(nuv_test)
   cmake_parse_arguments(A "" "TIMEOUT" "LIBS;ENV" ${ARGN})
   file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR}/tests ${CMAKE_CURRENT_SOURCE_DIR})
   string(REPLACE "/" "_" name "test_${rel}")
   _nuv_sources(srcs)
-  add_executable(${name} ${srcs})
+  set(env "NUV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data" "NUV_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
+    "NUV_BINARY_DIR=${PROJECT_BINARY_DIR}" ${A_ENV})
+  set(code "#include <cstdlib>\n#include <string>\nnamespace {\nstruct NuvTestEnvironment {\n  NuvTestEnvironment() {\n")
+  foreach(e IN LISTS env)
+    string(FIND "${e}" "=" eq)
+    string(SUBSTRING "${e}" 0 ${eq} key)
+    math(EXPR vstart "${eq} + 1")
+    string(SUBSTRING "${e}" ${vstart} -1 value)
+    string(APPEND code "    setenv(\"${key}\", R\"nuv(${value})nuv\", 0);\n")
+  endforeach()
+  string(APPEND code "  }\n} const nuvTestEnvironment;\n}  // namespace\n")
+  set(envsrc ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cpp)
+  file(GENERATE OUTPUT ${envsrc} CONTENT "${code}")
+  add_executable(${name} ${srcs} ${envsrc})
   target_link_libraries(${name} PRIVATE GTest::gtest GTest::gtest_main GTest::gmock ${A_LIBS})
   if(NOT A_TIMEOUT)
     set(A_TIMEOUT 600)
   endif()
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
-    PROPERTIES TIMEOUT ${A_TIMEOUT}
-      ENVIRONMENT "NUV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data;NUV_SOURCE_DIR=${PROJECT_SOURCE_DIR};NUV_BINARY_DIR=${PROJECT_BINARY_DIR};${A_ENV}")
+    PROPERTIES TIMEOUT ${A_TIMEOUT})
 endfunction()
 
 # bench/<name>: a Google Benchmark program bench_<name> from every .cpp of the folder.
