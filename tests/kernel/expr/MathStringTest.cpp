@@ -172,18 +172,10 @@ TEST(MathString, PostfixOrder) {
     for (const auto& c : cases) EXPECT_EQ(Postfix(c[0]), c[1]) << c[0];
 }
 
-TEST(MathString, Helpers) {
+TEST(MathString, Numbers) {
     const std::pair<const char*, double> numbers[] = {{"12", 12},  {".5", 0.5},   {"3.25", 3.25}, {"0.3", 0.3},
                                                       {"7.", 7},   {"12+3", 12},  {"1.5.7", 1.5}};
     for (const auto& [digits, value] : numbers) EXPECT_EQ(CMathString::stringToDigital(digits), value) << digits;
-
-    int at = 0;  // found: moves past the name; not found: stays
-    EXPECT_EQ(CMathString::seekStr("cosh(1)", at, "cos"), 1);
-    EXPECT_EQ(at, 3);
-    EXPECT_EQ(CMathString::seekStr("cosh(1)", at, "cos"), 0);
-    EXPECT_EQ(at, 3);
-    EXPECT_EQ(CMathString::seekStr("si", at = 0, "sin"), 0);
-    EXPECT_EQ(at, 0);
 }
 
 }  // namespace
