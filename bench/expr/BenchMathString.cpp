@@ -102,12 +102,13 @@ BENCHMARK(BM_muparser_Reused);
 BENCHMARK(BM_MathString_Fresh);
 BENCHMARK(BM_muparser_Fresh);
 
-// Keeps each benchmark's time per iteration for the ratio lines.
+// Keeps each benchmark's CPU time per iteration for the ratio lines (steadier than wall time
+// on a shared machine).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& r : runs) {
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedRealTime();
+            if (r.run_type == Run::RT_Iteration && !r.error_occurred) times[r.benchmark_name()] = r.GetAdjustedCPUTime();
         }
         ConsoleReporter::ReportRuns(runs);
     }
