@@ -231,6 +231,14 @@ void PutValueImpl(const Excel::SheetRef& ref, const Rect& r, const _variant_t& v
             break;
         default: _com_issue_error(DISP_E_TYPEMISMATCH);
     }
+    if (!textEntry && proto.kind == Cell::kEmpty) {
+        // Clearing creates no cells.
+        EachStored(sh, r, [](long, long, Cell& c) {
+            c.kind = Cell::kEmpty;
+            c.text.clear();
+        });
+        return;
+    }
     StyleTable& t = sh.core->styles;
     for (long row = r.r1; row <= r.r2; ++row)
         for (long col = r.c1; col <= r.c2; ++col) {
