@@ -83,6 +83,13 @@ Acad::ErrorStatus AcDbBlockReference::transformBy(const AcGeMatrix3d& xform) {
 Acad::ErrorStatus AcDbBlockReference::getGeomExtents(AcDbExtents& extents) const {
     auto* btr = DbAccess::peekAs<AcDbBlockTableRecord>(block_);
     if (!btr) return Acad::eInvalidExtents;
+    // A block that (indirectly) contains itself must not recurse forever.
+    static thread_local int depth = 0;
+    if (depth > 32) return Acad::eInvalidExtents;
+    struct Guard {
+        Guard() { ++depth; }
+        ~Guard() { --depth; }
+    } guard;
     AcGeMatrix3d m = blockTransform();
     AcDbExtents e;
     for (AcDbObjectId id : btr->entityIds()) {

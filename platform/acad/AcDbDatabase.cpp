@@ -98,10 +98,6 @@ AcDbObjectId DbAccess::reserve(AcDbDatabase* db) {
 
 bool DbAccess::isLiveDatabase(const AcDbDatabase* db) { return liveDatabases().count(db) != 0; }
 
-AcDbDatabase*& DbAccess::working() {
-    static AcDbDatabase* w = nullptr;
-    return w;
-}
 }  // namespace NUVAcad
 
 AcDbHostApplicationServices* acdbHostApplicationServices() {

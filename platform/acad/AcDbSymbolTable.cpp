@@ -4,6 +4,7 @@
 
 #include "acad/AcDbDatabase.h"
 #include "acad/AcDbEntity.h"
+#include "acad/AcDbText.h"
 #include "acad/DbInternal.h"
 #include "acad/ResBuf.h"
 
@@ -225,6 +226,11 @@ Acad::ErrorStatus AcDbBlockTableRecord::appendAcDbEntity(AcDbObjectId& id, AcDbE
     AcDbDatabase* db = database();
     if (ent->layerId().isNull()) ent->setLayer(db->clayer());
     if (ent->linetypeId().isNull()) ent->setLinetype(db->byLayerLinetype());
+    // A text made without a style or height takes the drawing's current ones.
+    if (auto* text = AcDbText::cast(ent)) {
+        if (text->textStyle().isNull()) text->setTextStyle(db->textstyle());
+        if (!(text->height() > 0)) text->setHeight(db->textsize());
+    }
     Acad::ErrorStatus es = db->addAcDbObject(id, ent);
     if (es != Acad::eOk) return es;
     ent->setOwnerId(objectId());

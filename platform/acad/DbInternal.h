@@ -57,7 +57,6 @@ public:
     static void raiseHandseed(AcDbDatabase* db, uint64_t seed) {
         if (seed > db->nextHandle_) db->nextHandle_ = seed;
     }
-    static AcDbDatabase*& working();
 };
 
 // The class registry: a new object for a drawing-file type name, or null when unknown.

@@ -545,6 +545,7 @@ void DxfReader::blocks() {
             table->attachRecord(rid, rec->name());
         }
         auto* btr = DbAccess::peekAs<AcDbBlockTableRecord>(rid);
+        if (!btr) throw ReadError{Acad::eBadDxfSequence, "block " + name + " has no block record"};
         DbAccess::open(btr, AcDb::kForWrite);
         btr->setOrigin(origin);
         btr->close();

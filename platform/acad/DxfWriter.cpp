@@ -79,7 +79,6 @@ private:
     const AcDbDatabase* db_;
     std::string out_;
     TagList scratch_;
-    bool hasImages_ = false;
 };
 
 void DxfWriter::tag(const DxfTag& t) {
@@ -135,7 +134,6 @@ void DxfWriter::entity(const AcDbEntity* e) {
     if (e->isErased()) return;
     const char* type = typeNameOf(e);
     if (!*type) return;
-    if (std::strcmp(type, "IMAGE") == 0) hasImages_ = true;
     object(e, type);
     if (const SubentList* subs = e->subentList()) {
         for (AcDbEntity* v : subs->items()) object(v, typeNameOf(v));
@@ -316,7 +314,6 @@ void DxfWriter::objects() {
 }
 
 std::string DxfWriter::run() {
-    // Images are found while writing entities; the classes they need are decided up front.
     header();
     classes();
     tables();
