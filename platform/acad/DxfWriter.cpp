@@ -266,7 +266,9 @@ void DxfWriter::blocks() {
             str(3, btr->name());
             str(1, "");
             tags(btr->beginExtra);
-            if (!btr->isLayout())
+            // Model space and the first paper space list their entities in ENTITIES; every
+            // other block (further layouts included) holds them here.
+            if (rid != db_->modelSpaceId() && rid != db_->paperSpaceId())
                 for (AcDbObjectId eid : btr->entityIds())
                     if (auto* e = DbAccess::peekAs<AcDbEntity>(eid)) entity(e);
             str(0, "ENDBLK");

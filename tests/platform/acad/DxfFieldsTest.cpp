@@ -148,6 +148,31 @@ TEST(DxfFields, StatesAndFlagsSurviveARoundTrip) {
     t->close();
 }
 
+TEST(DxfFields, EntitiesOfFurtherLayoutsAndBlocksSurvive) {
+    AcDbDatabase db;
+    AcDbBlockTable* bt = nullptr;
+    ASSERT_EQ(db.getBlockTable(bt, AcDb::kForWrite), Acad::eOk);
+    auto* layout2 = new AcDbBlockTableRecord;
+    layout2->setName("*Paper_Space0");
+    AcDbObjectId layoutId;
+    ASSERT_EQ(bt->add(layoutId, layout2), Acad::eOk);
+    bt->close();
+    auto* line = new AcDbLine(AcGePoint3d(0, 0, 0), AcGePoint3d(3, 4, 0));
+    ASSERT_EQ(layout2->appendAcDbEntity(line), Acad::eOk);
+    line->close();
+    layout2->close();
+    std::string text;
+    db.writeDxf(text);
+    AcDbDatabase back(false);
+    ASSERT_EQ(back.readDxf(text), Acad::eOk) << back.lastErrorMessage();
+    AcDbObjectId id;
+    ASSERT_EQ(back.getAcDbObjectId(id, false, layoutId.handle()), Acad::eOk);
+    AcDbBlockTableRecord* rec = nullptr;
+    ASSERT_EQ(acdbOpenObject(rec, id, AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(rec->entityIds().size(), 1u);
+    rec->close();
+}
+
 TEST(DxfFields, MinimalDrawingGetsTheStandardTablesAndRecords) {
     // Only entities: everything a later lookup needs is made up.
     const char text[] =

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -27,6 +28,15 @@ std::string tempDir() {
     }();
     return dir;
 }
+
+// The files of this program's run are removed when it ends.
+struct RemoveTempDir : ::testing::Environment {
+    void TearDown() override {
+        std::error_code ec;
+        if (tempDir() != "/tmp") std::filesystem::remove_all(tempDir(), ec);
+    }
+};
+[[maybe_unused]] const auto* const kCleanup = ::testing::AddGlobalTestEnvironment(new RemoveTempDir);
 
 std::string peerScript() {
     const char* src = std::getenv("NUV_SOURCE_DIR");
