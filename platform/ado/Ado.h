@@ -24,6 +24,14 @@ inline constexpr const char* CLSID_Recordset = "ADODB.Recordset";
 inline constexpr const char* CLSID_Command = "ADODB.Command";
 inline constexpr const char* CLSID_Parameter = "ADODB.Parameter";
 
+// Registers the classes with the runtime so CreateInstance finds them by ProgID. Every file that
+// includes this header calls it once at start-up, which also keeps the library linked into
+// programs that only create objects.
+void RegisterClasses();
+namespace detail {
+inline const bool kClassesRegistered = (RegisterClasses(), true);
+}
+
 struct _Connection;
 struct _Recordset;
 struct _Command;

@@ -456,7 +456,10 @@ std::string DateLiteral(const std::string& inside) {
     }
     DATE dt;
     if (!NUVCom::DateFromParts(y, mo, d, h, mi, se, dt)) return {};
-    return "'" + DateStorage(dt) + "'";
+    std::string quoted(1, '\'');
+    quoted += DateStorage(dt);
+    quoted += '\'';
+    return quoted;
 }
 
 struct Token {
@@ -798,7 +801,10 @@ bool LookupProcedure(Database& db, const std::string& name, std::string& sql) {
             std::size_t k = 0;
             for (; k < names.size(); ++k)
                 if (names[k] == w) break;
-            if (k < names.size()) out += "?" + std::to_string(k + 1);
+            if (k < names.size()) {
+                out += '?';
+                out += std::to_string(k + 1);
+            }
             else out.append(body, i, j - i);
             i = j;
             continue;

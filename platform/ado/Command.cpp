@@ -243,18 +243,20 @@ private:
     ParametersImpl* params_;
 };
 
-namespace {
+}  // namespace NUVADO::detail
 
-// The classes are registered when the library is loaded, so CreateInstance finds them by ProgID.
-struct Registration {
-    Registration() {
-        NUVCom::RegisterClass(CLSID_Connection, [] { return static_cast<IUnknown*>(static_cast<_Connection*>(new ConnectionImpl())); });
-        NUVCom::RegisterClass(CLSID_Recordset, [] { return static_cast<IUnknown*>(static_cast<_Recordset*>(new RecordsetImpl())); });
-        NUVCom::RegisterClass(CLSID_Command, [] { return static_cast<IUnknown*>(static_cast<_Command*>(new CommandImpl())); });
-        NUVCom::RegisterClass(CLSID_Parameter, [] { return static_cast<IUnknown*>(static_cast<_Parameter*>(new ParameterImpl())); });
-    }
-} registration;
+namespace NUVADO {
 
-}  // namespace
+void RegisterClasses() {
+    using namespace detail;
+    NUVCom::RegisterClass(CLSID_Connection, [] { return static_cast<IUnknown*>(static_cast<_Connection*>(new ConnectionImpl())); });
+    NUVCom::RegisterClass(CLSID_Recordset, [] { return static_cast<IUnknown*>(static_cast<_Recordset*>(new RecordsetImpl())); });
+    NUVCom::RegisterClass(CLSID_Command, [] { return static_cast<IUnknown*>(static_cast<_Command*>(new CommandImpl())); });
+    NUVCom::RegisterClass(CLSID_Parameter, [] { return static_cast<IUnknown*>(static_cast<_Parameter*>(new ParameterImpl())); });
+}
+
+}  // namespace NUVADO
+
+namespace NUVADO::detail {
 
 }  // namespace NUVADO::detail

@@ -17,32 +17,38 @@ namespace NUVADO::detail {
 
 namespace {
 
+// Reads the stored date forms without the C library's scanners (every date cell passes here):
+// "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS[.fff]]", "YYYY-MM-DDTHH:MM:SS", "HH:MM[:SS]".
 bool ParseStoredDate(const char* s, int n, DATE& out) {
-    // "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS[.fff]]", "YYYY-MM-DDTHH:MM:SS", "HH:MM[:SS]".
-    int y = 1899, mo = 12, d = 30, h = 0, mi = 0, se = 0, used = 0;
-    std::string t(s, static_cast<std::size_t>(n));
-    const char* p = t.c_str();
-    if (std::sscanf(p, "%4d-%2d-%2d%n", &y, &mo, &d, &used) == 3) {
-        p += used;
-        if (*p == ' ' || *p == 'T') ++p;
-    } else {
-        y = 1899, mo = 12, d = 30;
-    }
-    if (*p) {
-        int u2 = 0;
-        if (std::sscanf(p, "%2d:%2d%n", &h, &mi, &u2) != 2) return false;
-        p += u2;
-        if (*p == ':') {
-            ++p;
-            double sec = 0;
-            int u3 = 0;
-            if (std::sscanf(p, "%lf%n", &sec, &u3) != 1) return false;
-            se = static_cast<int>(sec);
-            p += u3;
+    int i = 0;
+    auto digits = [&](int count, int& value) {
+        value = 0;
+        for (int k = 0; k < count; ++k, ++i) {
+            if (i >= n || s[i] < '0' || s[i] > '9') return false;
+            value = value * 10 + (s[i] - '0');
         }
-        while (*p == ' ') ++p;
-        if (*p) return false;
-    } else if (p == t.c_str()) {
+        return true;
+    };
+    int y = 1899, mo = 12, d = 30, h = 0, mi = 0, se = 0;
+    bool hasDate = n >= 10 && s[4] == '-' && s[7] == '-';
+    if (hasDate) {
+        if (!digits(4, y) || s[i++] != '-' || !digits(2, mo) || s[i++] != '-' || !digits(2, d)) return false;
+        if (i < n && (s[i] == ' ' || s[i] == 'T')) ++i;
+        else if (i < n) return false;
+    }
+    if (i < n) {
+        if (!digits(2, h) || i >= n || s[i++] != ':' || !digits(2, mi)) return false;
+        if (i < n && s[i] == ':') {
+            ++i;
+            if (!digits(2, se)) return false;
+            if (i < n && s[i] == '.') {
+                ++i;
+                while (i < n && s[i] >= '0' && s[i] <= '9') ++i;
+            }
+        }
+        while (i < n && s[i] == ' ') ++i;
+        if (i != n) return false;
+    } else if (!hasDate) {
         return false;
     }
     return NUVCom::DateFromParts(y, mo, d, h, mi, se, out);
@@ -91,6 +97,19 @@ void ReadCellInto(sqlite3_stmt* st, int i, const Column& col, VARIANT& out) {
         if (v >= INT32_MIN && v <= INT32_MAX) {
             out.vt = VT_I4;
             out.lVal = static_cast<std::int32_t>(v);
+            return;
+        }
+    }
+    if ((want == VT_I2 || want == VT_UI1) && kind == SQLITE_INTEGER) {
+        sqlite3_int64 v = sqlite3_column_int64(st, i);
+        if (want == VT_I2 && v >= INT16_MIN && v <= INT16_MAX) {
+            out.vt = VT_I2;
+            out.iVal = static_cast<std::int16_t>(v);
+            return;
+        }
+        if (want == VT_UI1 && v >= 0 && v <= 255) {
+            out.vt = VT_UI1;
+            out.bVal = static_cast<std::uint8_t>(v);
             return;
         }
     }
@@ -329,7 +348,7 @@ std::shared_ptr<Snapshot> Load(Database& db, sqlite3_stmt* st, const std::string
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW) db.RaiseEngine(rc, sql);
         std::size_t row = s->AddRow();
-        VARIANT* cells = &s->cells[row * ncols];
+        VARIANT* cells = s->Row(row);
         for (std::size_t i = 0; i < ncols; ++i) ReadCellInto(st, static_cast<int>(i), s->cols[i], cells[i]);
     }
     for (std::size_t i = 0; i < ncols; ++i)
@@ -520,7 +539,8 @@ HRESULT ConnectionImpl::Open(const _bstr_t& connectionString, const _bstr_t&, co
     db->path = path;
     db->nativePath = native;
     db->readOnly = readOnly;
-    int rc = sqlite3_open_v2(native.c_str(), &db->db, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE, nullptr);
+    int rc = sqlite3_open_v2(native.c_str(), &db->db, (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX,
+                             nullptr);
     if (rc != SQLITE_OK) {
         std::string msg = db->db ? sqlite3_errmsg(db->db) : sqlite3_errstr(rc);
         Raise(static_cast<unsigned>(E_FAIL), "The database engine cannot open the file '" + path + "' (" + msg + ").", kEngineSource);

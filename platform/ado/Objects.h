@@ -14,7 +14,9 @@ namespace NUVADO::detail {
 // The rows of a record set: column descriptions and a row-major table of values. Clones share it.
 struct Snapshot {
     std::vector<Column> cols;
-    std::vector<VARIANT> cells;
+    // Rows live in fixed blocks, so growing never moves the values already read.
+    static constexpr std::size_t kBlockRows = 1024;
+    std::vector<std::unique_ptr<VARIANT[]>> blocks;
     std::vector<std::uint8_t> deleted;
     std::size_t rows = 0;
     std::string table;         // base table that changes are written to; empty when none
@@ -26,7 +28,8 @@ struct Snapshot {
     Snapshot(const Snapshot&) = delete;
     Snapshot& operator=(const Snapshot&) = delete;
     ~Snapshot();
-    VARIANT& Cell(std::size_t r, std::size_t c) { return cells[r * cols.size() + c]; }
+    VARIANT* Row(std::size_t r) { return &blocks[r / kBlockRows][(r % kBlockRows) * cols.size()]; }
+    VARIANT& Cell(std::size_t r, std::size_t c) { return Row(r)[c]; }
     std::size_t AddRow();
 };
 

@@ -79,16 +79,19 @@ private:
 // --- Snapshot ---
 
 Snapshot::~Snapshot() {
-    for (VARIANT& v : cells) VariantClear(&v);
+    for (std::size_t r = 0; r < rows; ++r) {
+        VARIANT* row = Row(r);
+        for (std::size_t c = 0; c < cols.size(); ++c) VariantClear(&row[c]);
+    }
 }
 
 std::size_t Snapshot::AddRow() {
     std::size_t n = cols.size();
-    cells.resize(cells.size() + n);
+    if (rows % kBlockRows == 0) blocks.emplace_back(new VARIANT[kBlockRows * (n ? n : 1)]);
+    VARIANT* row = &blocks.back()[(rows % kBlockRows) * n];
     for (std::size_t c = 0; c < n; ++c) {
-        VARIANT& v = cells[rows * n + c];
-        VariantInit(&v);
-        v.vt = VT_NULL;
+        std::memset(&row[c], 0, sizeof(VARIANT));
+        row[c].vt = VT_NULL;
     }
     deleted.push_back(0);
     return rows++;
