@@ -278,3 +278,50 @@ TEST(OleCurrency, FormatsAndParsesTenThousandths) {
 }
 
 }  // namespace
+
+namespace {
+
+struct IThing : IUnknown {
+    virtual int Value() = 0;
+};
+struct IOther : IUnknown {};
+
+int g_alive = 0;
+
+class Thing : public NUVCom::Object<IThing> {
+public:
+    Thing() { ++g_alive; }
+    ~Thing() override { --g_alive; }
+    int Value() override { return 7; }
+};
+
+TEST(ComPtr, ReferencesShareAndReleaseObjects) {
+    NUVCom::RegisterClass("Test.Thing", [] { return static_cast<IUnknown*>(new Thing()); });
+    {
+        _com_ptr_t<IThing> a;
+        EXPECT_FALSE(a);
+        EXPECT_TRUE(a == nullptr);
+        EXPECT_EQ(a.CreateInstance("Test.Thing"), S_OK);
+        EXPECT_TRUE(a);
+        EXPECT_EQ(g_alive, 1);
+        _com_ptr_t<IThing> b = a;
+        a = nullptr;
+        EXPECT_EQ(g_alive, 1) << "b still holds the object";
+        EXPECT_EQ(b->Value(), 7);
+        _com_ptr_t<IUnknown> u(b);
+        EXPECT_THROW(_com_ptr_t<IOther> o(u), _com_error) << "an interface the object lacks";
+        IOther* raw = nullptr;
+        EXPECT_EQ(u.QueryInterface(&raw), E_NOINTERFACE);
+        _com_ptr_t<IThing> missing;
+        EXPECT_EQ(missing.CreateInstance("Test.Nothing"), REGDB_E_CLASSNOTREG);
+        try {
+            missing->Value();
+            ADD_FAILURE();
+        } catch (const _com_error& e) {
+            EXPECT_EQ(e.Error(), E_POINTER);
+        }
+    }
+    EXPECT_EQ(g_alive, 0) << "the last release deletes the object";
+}
+
+}  // namespace
