@@ -40,6 +40,8 @@ function(nuv_platform_library)
     $<BUILD_INTERFACE:${NUV_PLATFORM_DIR}>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/NUVKernel/platform>)
   target_link_libraries(${t} PUBLIC ${A_LIBS} PRIVATE ${A_PRIVATE_LIBS})
+  # The headers need C++20, and so does every program of an SDK user that includes them.
+  target_compile_features(${t} PUBLIC cxx_std_20)
   install(TARGETS ${t} EXPORT NUVKernelTargets
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -84,6 +86,7 @@ function(nuv_finish_kernel)
     list(REMOVE_DUPLICATES plibs)
   endif()
   target_link_libraries(NUVKernel PUBLIC ${libs} PRIVATE ${plibs})
+  target_compile_features(NUVKernel PUBLIC cxx_std_20)
   target_include_directories(NUVKernel PUBLIC
     $<BUILD_INTERFACE:${NUV_KERNEL_DIR}>
     $<BUILD_INTERFACE:${NUV_INCLUDE_DIR}>

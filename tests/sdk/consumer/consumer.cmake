@@ -1,0 +1,5 @@
+cmake_minimum_required(VERSION 3.25)
+project(NUVKernelConsumer LANGUAGES CXX)
+find_package(NUVKernel REQUIRED)
+add_executable(consumer main.cpp)
+target_link_libraries(consumer PRIVATE NUVKernel::NUVKernel)
