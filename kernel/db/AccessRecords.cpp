@@ -1,0 +1,33 @@
+#include "db/AccessRecords.h"
+
+namespace NUV {
+
+CString GetAccessConnectStr(const char* databasePath, const char* password) {
+    CString text = "Provider=Microsoft.Jet.OLEDB.4.0;";
+    text += "Data Source=";
+    text += databasePath;
+    text += ";";
+    text += "Persist Security Info=False";
+    text += ";";
+    if (password) {
+        text += "Jet OLEDB:Database Password=";
+        text += password;
+    }
+    return text;
+}
+
+int ReadAccessRecords(CADODatabase* database, const char* sql, CADORecordset& recordset, CString& errorText) {
+    if (!database) {
+        errorText = NUV_GBK("当前无可用数据库连接。");
+        return 0;
+    }
+    if (!database->IsOpen()) {
+        errorText = NUV_GBK("无法打开当前连接数据库。");
+        return 0;
+    }
+    if (recordset.Open(database->GetActiveConnection(), sql, CADORecordset::openUnknown)) return 1;
+    errorText = recordset.GetLastErrorString();
+    return 0;
+}
+
+}  // namespace NUV

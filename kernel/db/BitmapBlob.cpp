@@ -1,0 +1,141 @@
+#include <cstring>
+
+#include "db/DbInternal.h"
+
+namespace NUVDb {
+
+namespace {
+
+constexpr WORD kBitmapFileType = 19778;  // "BM" read as a little-endian word
+
+std::size_t RowBytes(long width, int bitCount) {
+    return static_cast<std::size_t>((static_cast<long long>(bitCount) * width + 31) / 32) * 4;
+}
+
+// Releases the screen context and restores its palette on every path.
+class ScreenContext {
+public:
+    ScreenContext() : dc_(GetDC(nullptr)) {}
+    ~ScreenContext() {
+        if (old_) SelectPalette(dc_, old_, TRUE);
+        if (dc_) ReleaseDC(nullptr, dc_);
+    }
+    ScreenContext(const ScreenContext&) = delete;
+    ScreenContext& operator=(const ScreenContext&) = delete;
+    HDC get() const { return dc_; }
+    void UseDefaultPalette() {
+        if (HGDIOBJ p = GetStockObject(DEFAULT_PALETTE)) {
+            old_ = SelectPalette(dc_, static_cast<HPALETTE>(p), FALSE);
+            RealizePalette(dc_);
+        }
+    }
+
+private:
+    HDC dc_;
+    HPALETTE old_ = nullptr;
+};
+
+}  // namespace
+
+bool BitmapToBlob(HBITMAP bitmap, std::vector<std::uint8_t>& blob) {
+    if (!bitmap) return false;
+    ScreenContext screen;
+    if (!screen.get()) return false;
+    int depth = GetDeviceCaps(screen.get(), PLANES) * GetDeviceCaps(screen.get(), BITSPIXEL);
+    int bitCount = depth <= 1 ? 1 : depth <= 4 ? 4 : depth <= 8 ? 8 : depth <= 24 ? 24 : 32;
+    std::size_t tableBytes = bitCount <= 8 ? (std::size_t{1} << bitCount) * sizeof(RGBQUAD) : 0;
+
+    BITMAP bm{};
+    if (!GetObject(bitmap, sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
+    std::size_t imageBytes = RowBytes(bm.bmWidth, bitCount) * static_cast<std::size_t>(bm.bmHeight);
+    std::size_t headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
+    blob.assign(headers + tableBytes + imageBytes, 0);
+
+    BITMAPFILEHEADER file{};
+    file.bfType = kBitmapFileType;
+    file.bfSize = static_cast<DWORD>(blob.size());
+    file.bfOffBits = static_cast<DWORD>(headers + tableBytes);
+    std::memcpy(blob.data(), &file, sizeof file);
+
+    auto* info = reinterpret_cast<BITMAPINFO*>(blob.data() + sizeof file);
+    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info->bmiHeader.biWidth = bm.bmWidth;
+    info->bmiHeader.biHeight = bm.bmHeight;
+    info->bmiHeader.biPlanes = 1;
+    info->bmiHeader.biBitCount = static_cast<WORD>(bitCount);
+    info->bmiHeader.biCompression = BI_RGB;
+
+    screen.UseDefaultPalette();
+    int lines = GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(bm.bmHeight), blob.data() + file.bfOffBits, info,
+                          DIB_RGB_COLORS);
+    // The call may fill in sizes; the stored header keeps only what the layout fixes.
+    info->bmiHeader.biSizeImage = 0;
+    info->bmiHeader.biXPelsPerMeter = info->bmiHeader.biYPelsPerMeter = 0;
+    info->bmiHeader.biClrUsed = info->bmiHeader.biClrImportant = 0;
+    if (lines == 0) {
+        blob.clear();
+        return false;
+    }
+    return true;
+}
+
+HBITMAP BlobToBitmap(const std::uint8_t* data, std::size_t size) {
+    if (!data || size < sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER)) return nullptr;
+    BITMAPFILEHEADER file;
+    std::memcpy(&file, data, sizeof file);
+    if (file.bfType != kBitmapFileType) return nullptr;
+
+    // The info header and its colour table are copied out so they are aligned.
+    BITMAPINFOHEADER header;
+    std::memcpy(&header, data + sizeof file, sizeof header);
+    int bitCount = header.biBitCount;
+    if (header.biSize < sizeof header || header.biWidth <= 0 || header.biHeight == 0 || header.biCompression != BI_RGB)
+        return nullptr;
+    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 && bitCount != 32) return nullptr;
+    std::size_t colours = bitCount <= 8 ? (header.biClrUsed ? header.biClrUsed : (std::size_t{1} << bitCount)) : 0;
+    if (colours > 256) return nullptr;
+    std::size_t tableAt = sizeof file + header.biSize;
+    if (tableAt + colours * sizeof(RGBQUAD) > size) return nullptr;
+    long height = header.biHeight < 0 ? -static_cast<long>(header.biHeight) : header.biHeight;
+    std::size_t imageBytes = RowBytes(header.biWidth, bitCount) * static_cast<std::size_t>(height);
+    if (file.bfOffBits > size || size - file.bfOffBits < imageBytes) return nullptr;
+
+    std::vector<std::uint8_t> infoBytes(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
+    auto* info = reinterpret_cast<BITMAPINFO*>(infoBytes.data());
+    info->bmiHeader = header;
+    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    std::memcpy(info->bmiColors, data + tableAt, colours * sizeof(RGBQUAD));
+
+    ScreenContext screen;
+    if (!screen.get()) return nullptr;
+    // Pixels go into a section of the stored format, which is then drawn into a bitmap of the
+    // display's format: the device-dependent bitmap the caller receives.
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(screen.get(), info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!section || !bits) {
+        if (section) DeleteObject(section);
+        return nullptr;
+    }
+    std::memcpy(bits, data + file.bfOffBits, imageBytes);
+    HBITMAP result = CreateCompatibleBitmap(screen.get(), header.biWidth, static_cast<int>(height));
+    HDC from = CreateCompatibleDC(screen.get());
+    HDC to = CreateCompatibleDC(screen.get());
+    bool ok = result && from && to;
+    if (ok) {
+        HGDIOBJ oldFrom = SelectObject(from, section);
+        HGDIOBJ oldTo = SelectObject(to, result);
+        ok = BitBlt(to, 0, 0, header.biWidth, static_cast<int>(height), from, 0, 0, SRCCOPY) != FALSE;
+        SelectObject(from, oldFrom);
+        SelectObject(to, oldTo);
+    }
+    if (from) DeleteDC(from);
+    if (to) DeleteDC(to);
+    DeleteObject(section);
+    if (!ok && result) {
+        DeleteObject(result);
+        result = nullptr;
+    }
+    return result;
+}
+
+}  // namespace NUVDb
