@@ -602,7 +602,8 @@ std::string TranslateSql(const std::string& sql) {
                     std::size_t close = sql.find(')', k);
                     if (close != std::string::npos) j = close + 1;
                 }
-                // Where the column is declared PRIMARY KEY itself, AUTOINCREMENT goes after it.
+                // Declared PRIMARY KEY itself (or by the table) it is already the key: INTEGER makes
+                // it SQLite's self-numbering row id.
                 std::size_t end = j;
                 int d = 0;
                 while (end < n && !(d == 0 && (sql[end] == ',' || sql[end] == ')'))) {

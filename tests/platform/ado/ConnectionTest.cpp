@@ -137,4 +137,23 @@ TEST(AdoConnection, SchemaListsUserTablesAndColumns) {
     EXPECT_EQ(Long(cols, "CHARACTER_MAXIMUM_LENGTH"), 20);
 }
 
+TEST(AdoConnection, GbkNamesAndTextsAreStoredAsUtf8) {
+    TempDir dir;
+    std::string db = dir.NewDb("gbk.mdb");
+    _ConnectionPtr c = Connect(db);
+    const std::string duct = "\xB7\xE7\xB9\xDC", width = "\xBF\xED\xB6\xC8";  // GBK: duct, width
+    Exec(c, "CREATE TABLE " + duct + " (ID COUNTER, " + width + " TEXT(10))");
+    Exec(c, "INSERT INTO " + duct + " (" + width + ") VALUES ('" + duct + "')");
+    _RecordsetPtr rs = OpenRs(c, "select * from " + duct + " where " + width + " LIKE '" + duct.substr(0, 2) + "%'");
+    ASSERT_EQ(rs->GetRecordCount(), 1);
+    EXPECT_STREQ(static_cast<const char*>(rs->GetFields()->GetItem(1L)->GetName()), width.c_str());
+    EXPECT_EQ(Text(rs, width.c_str()), duct);
+    EXPECT_EQ(rs->GetFields()->GetItem(width.c_str())->GetActualSize(), 4) << "two UTF-16 characters";
+    int status;
+    EXPECT_EQ(Shell(db, "SELECT hex(name) FROM sqlite_master WHERE type = 'table' AND name <> 'sqlite_sequence'", &status),
+              "E9A38EE7AEA1\n");
+    EXPECT_EQ(Shell(db, "SELECT hex(\\\"\xE5\xAE\xBD\xE5\xBA\xA6\\\") FROM \\\"\xE9\xA3\x8E\xE7\xAE\xA1\\\"", &status),
+              "E9A38EE7AEA1\n");
+}
+
 }  // namespace
