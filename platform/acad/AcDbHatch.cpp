@@ -246,6 +246,10 @@ Acad::ErrorStatus AcDbHatch::evaluateHatch(bool underEstimateNumLines) {
                 lo = std::min(lo, s);
                 hi = std::max(hi, s);
             }
+        // Too many lines for the area: the pattern is too dense to evaluate.
+        double span = std::fabs(step);
+        if (!((hi - lo) / span < 1e7 && std::fabs(lo) / span < 1e15 && std::fabs(hi) / span < 1e15))
+            return Acad::eInvalidInput;
         long k0 = static_cast<long>(std::floor(std::min(lo, hi) / std::fabs(step))) - 1;
         long k1 = static_cast<long>(std::ceil(std::max(lo, hi) / std::fabs(step))) + 1;
         double sign = step > 0 ? 1 : -1;

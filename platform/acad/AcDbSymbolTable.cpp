@@ -343,8 +343,8 @@ Acad::ErrorStatus AcDbLayerTableRecord::dxfInFields(DxfIn& in) {
             break;
         case 62:
             off_ = t.i < 0;
-            color_ = static_cast<int>(t.i < 0 ? -t.i : t.i);
-            if (color_ < 1 || color_ > 255) color_ = 7;
+            color_ = t.i >= -255 && t.i <= 255 ? static_cast<int>(t.i < 0 ? -t.i : t.i) : 7;
+            if (color_ < 1) color_ = 7;
             break;
         case 6: linetype_ = in.linetypeId(t.str); break;
         case 290: plot_ = t.i != 0; break;

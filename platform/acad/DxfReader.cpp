@@ -140,7 +140,9 @@ private:
         auto r = std::from_chars(v.data(), v.data() + v.size(), i);
         if (r.ec != std::errc()) {
             // Some writers put reals where integers belong.
-            return static_cast<int64_t>(real(v));
+            double d = real(v);
+            if (!(d > -9.2e18 && d < 9.2e18)) throw ReadError{Acad::eBadDxfSequence, "integer out of range at line " + std::to_string(line_)};
+            return static_cast<int64_t>(d);
         }
         return i;
     }
