@@ -6,8 +6,18 @@ _bstr_t::Data::~Data() { SysFreeString(wide); }
 
 _bstr_t::_bstr_t(const char* gbk) {
     if (!gbk) return;
-    std::u16string w = NUVWin::GbkToUtf16(gbk);
     data_ = std::make_shared<Data>();
+    // Plain ASCII (names, SQL, numbers) widens byte by byte; only other text needs the converter.
+    std::size_t n = 0;
+    bool ascii = true;
+    for (; gbk[n]; ++n)
+        if (static_cast<unsigned char>(gbk[n]) >= 0x80) ascii = false;
+    if (ascii) {
+        data_->wide = SysAllocStringLen(nullptr, static_cast<std::uint32_t>(n));
+        for (std::size_t i = 0; i < n; ++i) data_->wide[i] = static_cast<OLECHAR>(gbk[i]);
+        return;
+    }
+    std::u16string w = NUVWin::GbkToUtf16(gbk);
     data_->wide = SysAllocStringLen(w.data(), static_cast<std::uint32_t>(w.size()));
 }
 
@@ -34,7 +44,18 @@ _bstr_t::_bstr_t(BSTR bstr, bool copy) {
 
 _bstr_t::operator const char*() const {
     if (!data_) return nullptr;
-    if (!data_->narrow) data_->narrow = std::make_unique<std::string>(NUVWin::Utf16ToGbk(u16()));
+    if (!data_->narrow) {
+        std::uint32_t n = SysStringLen(data_->wide);
+        bool ascii = true;
+        for (std::uint32_t i = 0; i < n && ascii; ++i) ascii = data_->wide[i] < 0x80;
+        if (ascii) {
+            auto narrow = std::make_unique<std::string>(n, '\0');
+            for (std::uint32_t i = 0; i < n; ++i) (*narrow)[i] = static_cast<char>(data_->wide[i]);
+            data_->narrow = std::move(narrow);
+        } else {
+            data_->narrow = std::make_unique<std::string>(NUVWin::Utf16ToGbk(u16()));
+        }
+    }
     return data_->narrow->c_str();
 }
 
