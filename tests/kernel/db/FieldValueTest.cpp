@@ -1,0 +1,209 @@
+#include <cmath>
+
+#include "DbTestUtil.h"
+#include "db/DbInternal.h"
+
+namespace {
+
+using namespace dbtest;
+
+// Row 1 of the duct table holds a value in every field; row 2 leaves most of them null.
+struct Rows : Fixture {
+    CADORecordset rs{&db};
+    Rows() {
+        MakeDuctTable(db);
+        EXPECT_TRUE(rs.Open("select * from Duct order by ID"));
+    }
+    void Null() { rs.MoveNext(); }
+};
+
+TEST(FieldValue, NumbersConvertByTag) {
+    Rows r;
+    struct Case {
+        const char* field;
+        double asDouble;
+        long asLong;
+        int asInt;
+    } const cases[] = {
+        {"DN", -5, -5, -5},              // 2-byte integer
+        {"Len", 70000, 70000, 4464},     // 4-byte: int keeps the low 16 bits
+        {"Code", 200, 200, 200},         // 1-byte unsigned
+        {"Ratio", 1.5, 2, 2},            // 4-byte float, widened; integers round
+        {"Flow", 0.1, 0, 0},             // 8-byte float
+        {"Amount", -123.45, -123, -123}, // decimal: sign, low 32 bits of the magnitude, scale
+        {"Made", 38838.572916666664, 38839, 38839 - 65536},  // a date is its day number
+    };
+    for (const Case& c : cases) {
+        double d = -1;
+        long l = -1;
+        int i = -1;
+        EXPECT_EQ(r.rs.GetFieldValue(c.field, d), 1) << c.field;
+        EXPECT_NEAR(d, c.asDouble, 1e-9) << c.field;
+        EXPECT_EQ(r.rs.GetFieldValue(c.field, l), 1) << c.field;
+        EXPECT_EQ(l, c.asLong) << c.field;
+        EXPECT_EQ(r.rs.GetFieldValue(c.field, i), 1) << c.field;
+        EXPECT_EQ(i, c.asInt) << c.field;
+    }
+    r.Null();
+    double d = -1;
+    long l = -1;
+    int i = -1;
+    bool b = true;
+    EXPECT_TRUE(r.rs.GetFieldValue("Flow", d) && r.rs.GetFieldValue("Len", l) && r.rs.GetFieldValue("Code", i) &&
+                r.rs.GetFieldValue("Ok", b));
+    EXPECT_EQ(d, 0.0);
+    EXPECT_EQ(l, 0);
+    EXPECT_EQ(i, 0);
+    EXPECT_FALSE(b);
+}
+
+TEST(FieldValue, TypedReadsRefuseOtherTagsAndKeepTheOutput) {
+    Rows r;
+    bool b = false;
+    EXPECT_EQ(r.rs.GetFieldValue("Ok", b), 1);
+    EXPECT_TRUE(b);
+    b = false;
+    EXPECT_EQ(r.rs.GetFieldValue("DN", b), 0);
+    EXPECT_FALSE(b);
+
+    COleDateTime t;
+    EXPECT_EQ(r.rs.GetFieldValue("Made", t), 1);
+    EXPECT_EQ(t.GetStatus(), COleDateTime::valid);
+    EXPECT_EQ(t.GetHour() * 100 + t.GetMinute(), 1345);
+    COleDateTime kept(2001, 2, 3, 4, 5, 6);
+    EXPECT_EQ(r.rs.GetFieldValue("Name", kept), 0);
+    EXPECT_EQ(kept.GetYear(), 2001);
+
+    COleCurrency money;
+    EXPECT_EQ(r.rs.GetFieldValue("Price", money), 1);
+    EXPECT_EQ(money.m_cur.int64, 123456);
+    COleCurrency keptMoney(7, 0);
+    EXPECT_EQ(r.rs.GetFieldValue("Flow", keptMoney), 0);
+    EXPECT_EQ(keptMoney.m_cur.int64, 70000);
+
+    _variant_t v;
+    EXPECT_EQ(r.rs.GetFieldValue("DN", v), 1);
+    EXPECT_EQ(v.vt, VT_I2);
+    EXPECT_EQ(r.rs.GetFieldValue("Nope", v), 0);  // a missing field is a captured platform error
+    EXPECT_EQ(r.rs.GetLastError(), 0x800A0CC1u);
+
+    r.Null();
+    EXPECT_EQ(r.rs.GetFieldValue("Made", t), 1);
+    EXPECT_EQ(t.GetStatus(), COleDateTime::null);
+    EXPECT_EQ(r.rs.GetFieldValue("Price", money), 1);
+    EXPECT_EQ(money.GetStatus(), COleCurrency::null);
+    EXPECT_EQ(money.m_cur.int64, 0);
+    EXPECT_EQ(r.rs.IsFieldNull("Price"), 1);
+    EXPECT_EQ(r.rs.IsFieldEmpty(8), 1);
+    EXPECT_EQ(r.rs.IsFieldNull("Name"), 0);
+    EXPECT_EQ(r.rs.IsFieldNull("Nope"), 0);
+}
+
+TEST(FieldValue, TextForms) {
+    Rows r;
+    struct Case {
+        const char* field;
+        const char* format;
+        const char* text;
+        int result;
+    } const cases[] = {
+        {"DN", "", "-5", 1},
+        {"Code", "", "200", 1},
+        {"Len", "", "70000", 1},
+        {"Ratio", "", "1.5", 1},                      // 10 significant digits
+        {"Flow", "", "0.10000000000000000555", 1},    // 20 significant digits
+        {"Amount", "", "-123.45000000000000284", 1},  // the decimal's double, 20 digits
+        {"Made", "", "2006-05-01 13:45:00", 1},
+        {"Made", "%d/%m/%Y", "01/05/2006", 1},
+        {"Name", "", "Supply", 1},
+        {"Note", "", "memo text", 1},
+        {"Price", "", "", 0},  // currency has no text form here
+        {"Ok", "", "", 0},
+    };
+    for (const Case& c : cases) {
+        CString text = "old";
+        EXPECT_EQ(r.rs.GetFieldValue(c.field, text, c.format), c.result) << c.field;
+        EXPECT_EQ(text, c.text) << c.field;
+    }
+    r.rs.MoveNext();
+    r.rs.MoveNext();
+    CString text;
+    r.rs.GetFieldValue(9, text);  // Made, null
+    EXPECT_EQ(text, "");
+    r.rs.GetFieldValue("Flow", text);
+    EXPECT_EQ(text, "2.");  // a whole number keeps its point
+    r.rs.MoveNext();
+    r.rs.GetFieldValue("Flow", text);
+    EXPECT_EQ(text, "1.0000000000000000906e+025");
+}
+
+TEST(FieldValue, GeneralFormatAndTagsNoFieldCarries) {
+    struct Case {
+        double value;
+        int digits;
+        const char* text;
+    } const formats[] = {
+        {0.0, 20, "0."}, {-2.5, 10, "-2.5"}, {1e-5, 20, "1.0000000000000000818e-005"}, {1e-4, 10, "0.0001"},
+        {123456789.0, 10, "123456789."}, {12345678901.0, 10, "1.23456789e+010"}, {0.1f, 10, "0.1000000015"},
+    };
+    for (const Case& c : formats) EXPECT_EQ(NUVDb::GeneralFormat(c.value, c.digits), c.text) << c.value;
+
+    VARIANT machine;
+    VariantInit(&machine);
+    machine.vt = VT_INT;
+    machine.intVal = 70000;
+    int i = 0;
+    CString text;
+    EXPECT_EQ(NUVDb::ToInt(machine, i), 1);
+    EXPECT_EQ(i, 70000);  // the machine int is taken whole
+    EXPECT_EQ(NUVDb::ToText(machine, text, ""), 1);
+    EXPECT_EQ(text, "70000");
+    DECIMAL dec{};
+    dec.Lo64 = 0x100003039u;  // bits above the low 32 are ignored: 12345
+    dec.Hi32 = 7;
+    dec.scale = 2;
+    dec.sign = DECIMAL_NEG;
+    EXPECT_DOUBLE_EQ(NUVDb::DecimalValue(dec), -123.45);
+}
+
+TEST(FieldValue, WritesWrapEachTypeAndNeedAPendingEdit) {
+    Rows r;
+    Sql(r.db, "CREATE TABLE W (ID COUNTER, S SHORT, L LONG, D DOUBLE, T DATETIME, B YESNO, C CURRENCY, X TEXT(20), V LONG)");
+    CADORecordset w(&r.db);
+    ASSERT_TRUE(w.Open("select * from W"));
+    EXPECT_EQ(w.SetFieldEmpty("X"), 0);  // neither AddNew nor Edit
+    ASSERT_EQ(w.AddNew(), 1);
+    EXPECT_EQ(w.SetFieldValue("S", 70000), 1);  // only the low 16 bits are stored
+    EXPECT_EQ(w.SetFieldValue("L", 70000L), 1);
+    EXPECT_EQ(w.SetFieldValue("D", 0.25), 1);
+    EXPECT_EQ(w.SetFieldValue("T", COleDateTime(2006, 5, 1, 13, 45, 0)), 1);
+    EXPECT_EQ(w.SetFieldValue("B", true), 1);
+    EXPECT_EQ(w.SetFieldValue("C", COleCurrency(12, 3400)), 1);
+    EXPECT_EQ(w.SetFieldValue("X", CString("")), 1);  // an empty text is null
+    EXPECT_EQ(w.SetFieldValue("V", 4000000000UL), 0);  // 4-byte unsigned: too big for a LONG
+    EXPECT_EQ(w.SetFieldValue(8, 123UL), 1);
+    EXPECT_EQ(w.SetFieldValue("Nope", 1), 0);
+    ASSERT_EQ(w.Update(), 1) << w.GetLastErrorString();
+    EXPECT_EQ(Shell(r.path, "SELECT S, L, D, T, B, C, quote(X), V FROM W"), "4464|70000|0.25|2006-05-01 13:45:00|1|12.34|NULL|123\n");
+
+    w.Edit();
+    EXPECT_EQ(w.SetFieldValue("X", "abc"), 1);
+    EXPECT_EQ(w.SetFieldValue("S", _variant_t(7L)), 1);
+    EXPECT_EQ(w.SetFieldEmpty("L"), 1);
+    ASSERT_EQ(w.Update(), 1) << w.GetLastErrorString();
+    EXPECT_EQ(Shell(r.path, "SELECT S, quote(L), X FROM W"), "7|NULL|abc\n");
+}
+
+TEST(FieldValue, TextRoundTripsAsGbk) {
+    Rows r;
+    ASSERT_EQ(r.rs.AddNew(), 1);
+    const std::string duct = Bytes({0xB7, 0xE7, 0xB9, 0xDC});  // "风管" in GBK
+    r.rs.SetFieldValue("Name", CString(duct));
+    ASSERT_EQ(r.rs.Update(), 1);
+    EXPECT_EQ(Shell(r.path, "SELECT hex(Name) FROM Duct WHERE ID = 6"), "E9A38EE7AEA1\n");  // stored as UTF-8
+    CString back;
+    r.rs.GetFieldValue("Name", back);
+    EXPECT_EQ(back.str(), duct);
+}
+
+}  // namespace
