@@ -579,7 +579,7 @@ std::string TranslateSql(const std::string& sql) {
                     if (d1 > d0) {
                         limit = sql.substr(d0, d1 - d0);
                         out += " ";
-                        i = d1;
+                        i = skipBlank(d1);
                         prevWord = lastWord;
                         lastWord = "TOP";
                         continue;
@@ -645,7 +645,8 @@ std::string TranslateSql(const std::string& sql) {
     }
     if (!limit.empty()) {
         while (!out.empty() && std::isspace(static_cast<unsigned char>(out.back()))) out.pop_back();
-        out += " LIMIT " + limit;
+        // On a line of its own, so a trailing comment cannot swallow it.
+        out += "\nLIMIT " + limit;
     }
     return out;
 }

@@ -1,4 +1,5 @@
 #include "AdoTestUtil.h"
+#include "ado/AdoInternal.h"
 #include "ado/ConnectionString.h"
 #include "ado/Criteria.h"
 
@@ -130,6 +131,28 @@ TEST(AdoParsers, ConnectionStringPairs) {
     }
     const char* bad[] = {"Data Source='x", "=value", "NoEquals", "A='x' y"};
     for (const char* b : bad) EXPECT_FALSE(ConnectionString().Parse(b)) << b;
+}
+
+TEST(AdoParsers, DesktopSqlIsRewrittenOnlyOutsideTextsAndComments) {
+    struct Case {
+        const char* in;
+        const char* out;
+    };
+    const Case cases[] = {
+        {"CREATE TABLE T (ID COUNTER, Note MEMO)", "CREATE TABLE T (ID INTEGER PRIMARY KEY AUTOINCREMENT, Note LONGTEXT)"},
+        {"CREATE TABLE T (ID COUNTER(1,1) CONSTRAINT pk PRIMARY KEY, A LONG)", "CREATE TABLE T (ID INTEGER CONSTRAINT pk PRIMARY KEY, A LONG)"},
+        {"CREATE TABLE T (ID AUTOINCREMENT, A TEXT(5), PRIMARY KEY (ID))", "CREATE TABLE T (ID INTEGER, A TEXT(5), PRIMARY KEY (ID))"},
+        {"CREATE TABLE Memo (Memo MEMO, Note TEXT(5))", "CREATE TABLE Memo (Memo LONGTEXT, Note TEXT(5))"},
+        {"select top 3 * from T where D > #2006-05-01# and s = 'a & b'",
+         "select * from T where D > '2006-05-01 00:00:00' and s = 'a & b'\nLIMIT 3"},
+        {"SELECT DISTINCT TOP 10 Name FROM T ORDER BY Name;", "SELECT DISTINCT Name FROM T ORDER BY Name LIMIT 10;"},
+        {"select [True] from T where F = True or G = FALSE", "select [True] from T where F = 1 or G = 0"},
+        {"select Left(A, 2) & 'x' from T left join U on T.a=U.a", "select NUV_LEFT(A, 2) || 'x' from T left join U on T.a=U.a"},
+        {"select * from T where D = #5/1/2006 1:45:00 PM#", "select * from T where D = '2006-05-01 13:45:00'"},
+        {"select '#1/1/2000#', \"it's\" from T -- True & more", "select '#1/1/2000#', \"it's\" from T -- True & more"},
+        {"select a # b from T", "select a # b from T"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(detail::TranslateSql(c.in), c.out) << c.in;
 }
 
 TEST(AdoParsers, LikePatterns) {
