@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "acad/AcDb.h"
+#include "DxfPeer.h"
 
 namespace {
 
@@ -312,6 +313,10 @@ TEST(DbEntity, WblockCopiesWholeAndInsertMakesABlock) {
     AcDbObjectId again;
     EXPECT_EQ(dest.insert(again, "PART", &src), Acad::eDuplicateRecordName);
     EXPECT_EQ(dest.numOpenObjects(), 0);
+    std::string audit = DxfPeer::auditDatabase(dest);
+    EXPECT_NE(audit.find("ERRORS 0\n"), std::string::npos) << audit;
+    EXPECT_NE(audit.find("B \"PART\" LINE INSERT\n"), std::string::npos) << audit;
+    EXPECT_NE(audit.find("B \"INNER\" CIRCLE\n"), std::string::npos) << audit;
 }
 
 }  // namespace

@@ -501,6 +501,8 @@ TEST_F(DxfFiles, SaveReplacesTheFileWhole) {
     EXPECT_EQ(text.rfind("  0\nSECTION", 0), 0u);
     EXPECT_EQ(text.substr(text.size() - 8), "  0\nEOF\n");
     EXPECT_STREQ(db.filename(), path.c_str());
+    std::string audit = runPeer("audit", path);
+    EXPECT_NE(audit.find("ERRORS 0\n"), std::string::npos) << "the default drawing: " << audit;
     EXPECT_EQ(db.saveAs((dir + "/no/such/folder/x.dxf").c_str()), Acad::eFileAccessErr);
 }
 

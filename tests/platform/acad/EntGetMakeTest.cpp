@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "acad/AcDb.h"
+#include "DxfPeer.h"
 
 namespace {
 
@@ -219,6 +220,9 @@ TEST_F(EntFixture, PolyfaceMeshSequence) {
     mesh->close();
     std::vector<std::vector<int>> expected = {{1, 2, 3, -4}, {-1, 4, 5, 0}};
     EXPECT_EQ(seen, expected);
+    std::string audit = DxfPeer::auditDatabase(db);
+    EXPECT_NE(audit.find("ERRORS 0\n"), std::string::npos) << audit;
+    EXPECT_NE(audit.find("E POLYLINE \"DUCT\" 7\n"), std::string::npos) << audit;
 }
 
 TEST_F(EntFixture, SequenceRulesAndRefusedLists) {
