@@ -750,9 +750,12 @@ Acad::ErrorStatus AcDbDatabase::readDxf(const std::string& text) {
         buildDefaultDrawing();
         return Acad::eDwgNotRecognized;
     }
+    // Some editors put a byte-order mark in front of a text file.
+    std::string_view body(text);
+    if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
     try {
         NUVAcad::DbAccess::setLoading(this, true);
-        NUVAcad::DxfReader r(this, text, NUVAcad::isGbkCodePage(text));
+        NUVAcad::DxfReader r(this, body, NUVAcad::isGbkCodePage(body));
         r.run();
     } catch (const NUVAcad::ReadError& e) {
         NUVAcad::DbAccess::setLoading(this, false);

@@ -191,6 +191,8 @@ TEST(DxfFields, MinimalDrawingGetsTheStandardTablesAndRecords) {
     ASSERT_EQ(acdbOpenObject(ms, db.modelSpaceId(), AcDb::kForRead), Acad::eOk);
     EXPECT_EQ(ms->entityIds().size(), 1u);
     ms->close();
+    AcDbDatabase withMark(false);
+    EXPECT_EQ(withMark.readDxf(std::string("\xEF\xBB\xBF") + text), Acad::eOk) << "a byte-order mark is skipped";
     // Saving it gives every object a handle and a file that reads again.
     std::string out;
     db.writeDxf(out);
