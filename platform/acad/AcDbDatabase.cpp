@@ -73,17 +73,17 @@ ObjectStub* DbAccess::stubFor(AcDbDatabase* db, uint64_t handle, bool create) {
     st.stubs.push_back(ObjectStub{db, handle, nullptr});
     ObjectStub* s = &st.stubs.back();
     st.byHandle.emplace(handle, s);
-    if (handle >= db->nextHandle_) db->nextHandle_ = handle + 1;
+    // Fresh handles continue after the largest one seen; absurdly large handles (from a damaged
+    // file) are kept but do not move the counter, so it can never wrap to 0.
+    if (handle >= db->nextHandle_ && handle < (uint64_t(1) << 60)) db->nextHandle_ = handle + 1;
     return s;
 }
 
 AcDbObjectId DbAccess::attach(AcDbDatabase* db, AcDbObject* obj, uint64_t handle) {
     if (handle == 0) handle = db->nextHandle_;
     ObjectStub* s = stubFor(db, handle, true);
-    if (s->object) {
-        // A second object under a handle already taken: give it a fresh one.
-        s = stubFor(db, db->nextHandle_, true);
-    }
+    // A second object under a handle already taken gets a fresh one.
+    while (s->object) s = stubFor(db, db->nextHandle_++, true);
     s->object = obj;
     obj->stub_ = s;
     ++db->liveObjects_;

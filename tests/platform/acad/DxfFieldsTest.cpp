@@ -173,6 +173,28 @@ TEST(DxfFields, EntitiesOfFurtherLayoutsAndBlocksSurvive) {
     rec->close();
 }
 
+TEST(DxfFields, DuplicateAndHugeHandlesKeepObjectsApart) {
+    const char text[] =
+        "  0\nSECTION\n  2\nENTITIES\n"
+        "  0\nLINE\n  5\n30\n  8\n0\n 10\n0\n 20\n0\n 30\n0\n 11\n1\n 21\n0\n 31\n0\n"
+        "  0\nLINE\n  5\n30\n  8\n0\n 10\n5\n 20\n0\n 30\n0\n 11\n6\n 21\n0\n 31\n0\n"
+        "  0\nTHING\n  5\nFFFFFFFFFFFFFFFF\n340\nFFFFFFFFFFFFFFFE\n"
+        "  0\nENDSEC\n  0\nEOF\n";
+    AcDbDatabase db(false);
+    ASSERT_EQ(db.readDxf(text), Acad::eOk) << db.lastErrorMessage();
+    AcDbBlockTableRecord* ms = nullptr;
+    ASSERT_EQ(acdbOpenObject(ms, db.modelSpaceId(), AcDb::kForRead), Acad::eOk);
+    ASSERT_EQ(ms->entityIds().size(), 3u);
+    EXPECT_NE(ms->entityIds()[0].handle(), ms->entityIds()[1].handle());
+    ms->close();
+    // New objects still get small, unused handles.
+    EXPECT_LT(db.handseed().value(), 0x1000u);
+    std::string out;
+    db.writeDxf(out);
+    AcDbDatabase again(false);
+    EXPECT_EQ(again.readDxf(out), Acad::eOk) << again.lastErrorMessage();
+}
+
 TEST(DxfFields, MinimalDrawingGetsTheStandardTablesAndRecords) {
     // Only entities: everything a later lookup needs is made up.
     const char text[] =
