@@ -134,6 +134,8 @@ struct _Recordset : IDispatch {
     virtual _bstr_t GetSort() = 0;
     virtual void PutSort(const _bstr_t& sort) = 0;  // "Name DESC, ID"
 
+    // Writes the visible rows as rowset XML (adPersistXML only). As on the desktop platform an
+    // existing file is refused (0x80030050), except the file the record set was opened from.
     virtual HRESULT Save(const _variant_t& destination, PersistFormatEnum format) = 0;
     virtual _RecordsetPtr Clone(LockTypeEnum lockType) = 0;
     virtual _bstr_t GetString(StringFormatEnum format, long numRows, const _bstr_t& columnDelimiter,
