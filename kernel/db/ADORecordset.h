@@ -168,7 +168,9 @@ public:
     CString GetString(const char* columnDelimiter = "", const char* rowDelimiter = "", const char* nullText = "",
                       long rows = 0);
 
-    // Long data. The buffer must hold GetFieldActualSize() bytes.
+    // Long data, read in pieces of 100 bytes. The buffer must hold GetFieldActualSize() bytes.
+    // As on the platform, pieces continue where the last read of the field stopped until the
+    // record is entered again (any move), so read a field once per visit.
     int GetChunk(int index, void* buffer);
     int GetChunk(const char* name, void* buffer);
     int GetChunk(int index, CString& text);

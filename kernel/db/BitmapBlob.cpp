@@ -57,7 +57,10 @@ bool BitmapToBlob(HBITMAP bitmap, std::vector<std::uint8_t>& blob) {
     file.bfOffBits = static_cast<DWORD>(headers + tableBytes);
     std::memcpy(blob.data(), &file, sizeof file);
 
-    auto* info = reinterpret_cast<BITMAPINFO*>(blob.data() + sizeof file);
+    // The info header and colour table are filled in an aligned buffer: in the file they start
+    // at offset 14.
+    std::vector<std::uint32_t> infoWords((sizeof(BITMAPINFOHEADER) + tableBytes) / 4 + 1, 0);
+    auto* info = reinterpret_cast<BITMAPINFO*>(infoWords.data());
     info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info->bmiHeader.biWidth = bm.bmWidth;
     info->bmiHeader.biHeight = bm.bmHeight;
@@ -68,14 +71,15 @@ bool BitmapToBlob(HBITMAP bitmap, std::vector<std::uint8_t>& blob) {
     screen.UseDefaultPalette();
     int lines = GetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(bm.bmHeight), blob.data() + file.bfOffBits, info,
                           DIB_RGB_COLORS);
-    // The call may fill in sizes; the stored header keeps only what the layout fixes.
-    info->bmiHeader.biSizeImage = 0;
-    info->bmiHeader.biXPelsPerMeter = info->bmiHeader.biYPelsPerMeter = 0;
-    info->bmiHeader.biClrUsed = info->bmiHeader.biClrImportant = 0;
     if (lines == 0) {
         blob.clear();
         return false;
     }
+    // The call may fill in sizes; the stored header keeps only what the layout fixes.
+    info->bmiHeader.biSizeImage = 0;
+    info->bmiHeader.biXPelsPerMeter = info->bmiHeader.biYPelsPerMeter = 0;
+    info->bmiHeader.biClrUsed = info->bmiHeader.biClrImportant = 0;
+    std::memcpy(blob.data() + sizeof file, infoWords.data(), sizeof(BITMAPINFOHEADER) + tableBytes);
     return true;
 }
 
