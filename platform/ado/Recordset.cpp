@@ -1137,7 +1137,13 @@ void RecordsetImpl::AppendChunk(int i, const _variant_t& data) {
               kFieldSource);
     bool first = edit_ == adEditNone || !appendStarted_[c];
     _variant_t piece;
-    if (VariantTypeOf(col.type) == VT_BSTR) piece = static_cast<_bstr_t>(data);
+    if (VariantTypeOf(col.type) == VT_BSTR && data.vt == (VT_ARRAY | VT_UI1)) {
+        // Bytes appended to a memo are text in the kernel's code page.
+        std::vector<std::uint8_t> bytes = data.ToBytes();
+        piece = _variant_t(CString(reinterpret_cast<const char*>(bytes.data()), static_cast<int>(bytes.size())));
+    } else if (VariantTypeOf(col.type) == VT_BSTR) {
+        piece = static_cast<_bstr_t>(data);
+    }
     else if (data.vt == (VT_ARRAY | VT_UI1)) piece = data;
     else if (data.vt == VT_BSTR) {
         std::string bytes = VariantTextUtf8(data);

@@ -262,7 +262,7 @@ TEST_F(Duct, ChunksMoveLongBinaryInPieces) {
     FieldPtr pic = rs->GetFields()->GetItem("Pic");
     pic->AppendChunk(_variant_t::FromBytes(blob.data(), 100));
     pic->AppendChunk(_variant_t::FromBytes(blob.data() + 100, 150));
-    rs->GetFields()->GetItem("Note")->AppendChunk("memo ");
+    rs->GetFields()->GetItem("Note")->AppendChunk(_variant_t::FromBytes("memo ", 5));  // bytes: GBK text
     rs->GetFields()->GetItem("Note")->AppendChunk("text");
     rs->Update();
     EXPECT_EQ(ErrorOf([&] { rs->GetFields()->GetItem("ID")->AppendChunk(_variant_t::FromBytes("x", 1)); }), adErrFeatureNotAvailable);
