@@ -42,3 +42,6 @@
 #include "db/ADOException.h"
 #include "db/AccessRecords.h"
 #include "db/DbStruct.h"
+#include "acad/AcGe.h"
+#include "acad/AcutGeom.h"
+#include "acad/AcutWcMatch.h"
