@@ -821,9 +821,16 @@ HRESULT RecordsetImpl::Find(const _bstr_t& criteria, long skip, SearchDirectionE
     } else if (currentDeleted_ && direction == adSearchBackward) {
         --p;
     }
-    if (p < 0) p = 0, skip = 0;
-    if (p >= size) p = size - 1, skip = direction == adSearchForward ? 1 : 0;
     int dir = direction == adSearchBackward ? -1 : 1;
+    // From BOF a forward search starts at the first record, from EOF a backward one at the last;
+    // searching on past either end finds nothing.
+    if (p < 0) {
+        p = dir > 0 ? 0 : -1;
+        skip = 0;
+    } else if (p >= size) {
+        p = dir > 0 ? size : size - 1;
+        skip = 0;
+    }
     p += skip * dir;
     std::vector<const VARIANT*> vals(findCols_.size());
     currentDeleted_ = false;

@@ -201,6 +201,14 @@ TEST_F(Duct, FindMovesForwardAndBackwardAndStopsAtTheEnds) {
     EXPECT_EQ(Long(rs, "ID"), 1);
     rs->Find("Name = 'Supply'", 1, adSearchBackward);
     EXPECT_TRUE(rs->GetBOF());
+    rs->Find("Name = 'Supply'", 0, adSearchBackward);
+    EXPECT_TRUE(rs->GetBOF()) << "nothing lies before BOF";
+    rs->Find("Name = 'Supply'", 0, adSearchForward);
+    EXPECT_EQ(Long(rs, "ID"), 1) << "from BOF a forward search starts at the first record";
+    rs->MoveLast();
+    rs->MoveNext();
+    rs->Find("Width = 300", 0, adSearchBackward);
+    EXPECT_EQ(Long(rs, "ID"), 2) << "from EOF a backward search starts at the last record";
 }
 
 TEST_F(Duct, SortBookmarksPagingAndPositions) {
