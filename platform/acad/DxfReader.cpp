@@ -464,6 +464,11 @@ void DxfReader::tables() {
 }
 
 void DxfReader::readEntity(const Group& g, AcDbObjectId block, bool inBlock) {
+    // Section and block markers out of place are damage, not entities: kept, they would end a
+    // section or block early when written back.
+    static const char* const structural[] = {"SECTION", "ENDSEC", "BLOCK", "ENDBLK", "TABLE", "ENDTAB", "CLASS", "EOF", ""};
+    for (const char* m : structural)
+        if (g.type == m) return;
     Parsed p = splitGroup(g);
     if (g.type == "SEQEND") {
         if (complex_) {

@@ -195,6 +195,25 @@ TEST(DxfFields, DuplicateAndHugeHandlesKeepObjectsApart) {
     EXPECT_EQ(again.readDxf(out), Acad::eOk) << again.lastErrorMessage();
 }
 
+TEST(DxfFields, MisplacedSectionMarkersAreDroppedNotKept) {
+    // An ENDSEC inside a block of model space would end ENTITIES early if it were kept as an
+    // entity of model space.
+    const char text[] =
+        "  0\nSECTION\n  2\nBLOCKS\n  0\nBLOCK\n  2\n*Model_Space\n"
+        "  0\nENDSEC\n  8\n0\n  0\nENDBLK\n  0\nENDSEC\n"
+        "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\n0\n 20\n0\n 11\n1\n 21\n1\n  0\nENDSEC\n  0\nEOF\n";
+    AcDbDatabase db(false);
+    ASSERT_EQ(db.readDxf(text), Acad::eOk) << db.lastErrorMessage();
+    std::string out;
+    db.writeDxf(out);
+    AcDbDatabase again(false);
+    ASSERT_EQ(again.readDxf(out), Acad::eOk) << again.lastErrorMessage();
+    AcDbBlockTableRecord* ms = nullptr;
+    ASSERT_EQ(acdbOpenObject(ms, again.modelSpaceId(), AcDb::kForRead), Acad::eOk);
+    EXPECT_EQ(ms->entityIds().size(), 1u);
+    ms->close();
+}
+
 TEST(DxfFields, MinimalDrawingGetsTheStandardTablesAndRecords) {
     // Only entities: everything a later lookup needs is made up.
     const char text[] =
