@@ -113,6 +113,26 @@ TEST(AdoXml, HandWrittenRowsetFileReadsBack) {
     EXPECT_NE(ReadFile(path).find("<z:row ID='2' Name='Return'/>"), std::string::npos);
 }
 
+TEST(AdoXml, ControlCharactersAndMarkupSurviveAttributes) {
+    Rowset rs;
+    RowsetColumn c;
+    c.name = "Note text";  // not an XML name: written under another name with rs:name
+    c.type = adLongVarWChar;
+    c.definedSize = 100;
+    rs.columns.push_back(c);
+    const char* texts[] = {"a\nb\tc\r\nd", "<&'\">", " lead and trail "};
+    for (const char* t : texts) rs.cells.emplace_back(_variant_t(t));
+    std::string xml = WriteRowsetXml(rs, {0, 1, 2}, false);
+    EXPECT_NE(xml.find("rs:name='Note text'"), std::string::npos);
+    Rowset back;
+    std::string why;
+    ASSERT_TRUE(ReadRowsetXml(xml, back, &why)) << why;
+    ASSERT_EQ(back.Rows(), 3u);
+    EXPECT_EQ(back.columns[0].name, "Note text");
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_STREQ(static_cast<const char*>(static_cast<_bstr_t>(back.cells[i])), texts[i]);
+}
+
 TEST(AdoXml, MalformedFilesAreRefusedWithAReason) {
     struct Case {
         const char* xml;
