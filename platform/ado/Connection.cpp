@@ -202,6 +202,36 @@ bool HasWord(const std::string& sql, const char* word) {
     return false;
 }
 
+// Whether the outermost FROM clause lists more than one source ("FROM a, b").
+bool SeveralSources(const std::string& sql) {
+    int depth = 0;
+    bool inFrom = false;
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        char c = sql[i];
+        if (c == '\'' || c == '"' || c == '[' || c == '`') {
+            char close = c == '[' ? ']' : c;
+            std::size_t e = sql.find(close, i + 1);
+            if (e == std::string::npos) return false;
+            i = e;
+            continue;
+        }
+        if (c == '(') ++depth;
+        else if (c == ')') --depth;
+        else if (depth == 0 && std::isalpha(static_cast<unsigned char>(c)) && (i == 0 || !(std::isalnum(static_cast<unsigned char>(sql[i - 1])) || sql[i - 1] == '_'))) {
+            std::size_t e = i;
+            while (e < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[e])) || sql[e] == '_')) ++e;
+            std::string w = sql.substr(i, e - i);
+            for (char& ch : w) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            if (w == "FROM") inFrom = true;
+            else if (w == "WHERE" || w == "GROUP" || w == "ORDER" || w == "HAVING" || w == "LIMIT") inFrom = false;
+            i = e - 1;
+        } else if (depth == 0 && inFrom && c == ',') {
+            return true;
+        }
+    }
+    return false;
+}
+
 // The value-typed description of a column without a declaration: from the values it holds.
 void InferType(Snapshot& s, std::size_t c) {
     Column& col = s.cols[c];
@@ -257,7 +287,7 @@ void DescribeBase(Database& db, Snapshot& s, const std::string& sql, bool forUpd
         else if (strcasecmp(table.c_str(), c.baseTable.c_str()) != 0) single = false;
     }
     bool grouped = HasWord(sql, "GROUP") || HasWord(sql, "DISTINCT") || HasWord(sql, "UNION") || HasWord(sql, "JOIN") ||
-                   HasWord(sql, "INTERSECT") || HasWord(sql, "EXCEPT");
+                   HasWord(sql, "INTERSECT") || HasWord(sql, "EXCEPT") || SeveralSources(sql);
     // Column facts from the table declaration.
     struct Info {
         std::string name;

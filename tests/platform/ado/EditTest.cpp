@@ -1,0 +1,143 @@
+#include <functional>
+
+#include "AdoTestUtil.h"
+
+namespace {
+
+using namespace adotest;
+
+class Stock : public ::testing::Test {
+protected:
+    void SetUp() override {
+        db = dir.NewDb("stock.mdb");
+        conn = Connect(db);
+        Exec(conn, "CREATE TABLE Item (ID COUNTER, Code TEXT(8) NOT NULL, Qty LONG DEFAULT 5, Cost DECIMAL(10,2), Made DATETIME)");
+        Exec(conn, "INSERT INTO Item (Code, Qty) VALUES ('A', 1); INSERT INTO Item (Code, Qty) VALUES ('B', 2)");
+    }
+    TempDir dir;
+    std::string db;
+    _ConnectionPtr conn;
+};
+
+TEST_F(Stock, RefusedWritesSayWhy) {
+    struct Case {
+        const char* what;
+        std::function<void()> act;
+        std::uint32_t hr;
+    };
+    _RecordsetPtr ro = OpenRs(conn, "select * from Item", adOpenStatic, adLockReadOnly);
+    _RecordsetPtr join = OpenRs(conn, "select a.ID, b.Code from Item a, Item b where a.ID = b.ID");
+    _RecordsetPtr grouped = OpenRs(conn, "select Code, count(*) as N from Item group by Code");
+    _RecordsetPtr rw = OpenRs(conn, "select * from Item order by ID");
+    const Case cases[] = {
+        {"read-only lock", [&] { ro->GetFields()->GetItem("Qty")->PutValue(3L); }, adErrFeatureNotAvailable},
+        {"read-only AddNew", [&] { ro->AddNew(); }, adErrFeatureNotAvailable},
+        {"two tables", [&] { join->GetFields()->GetItem("Code")->PutValue("x"); }, adErrFeatureNotAvailable},
+        {"grouped rows", [&] { grouped->Delete(adAffectCurrent); }, adErrFeatureNotAvailable},
+        {"text too long", [&] { rw->GetFields()->GetItem("Code")->PutValue("123456789"); }, DB_E_ERRORSOCCURRED},
+        {"not a date", [&] { rw->GetFields()->GetItem("Made")->PutValue("someday"); }, DB_E_ERRORSOCCURRED},
+        {"group delete", [&] { rw->Delete(adAffectAll); }, adErrFeatureNotAvailable},
+    };
+    for (const auto& c : cases) EXPECT_EQ(ErrorOf(c.act), c.hr) << c.what;
+    rw->CancelUpdate();
+    // A NOT NULL column left empty is refused by the engine when the row is written.
+    rw->AddNew();
+    std::string d;
+    EXPECT_EQ(ErrorOf([&] { rw->Update(); }, &d), DB_E_INTEGRITYVIOLATION);
+    EXPECT_NE(d.find("Item.Code"), std::string::npos) << d;
+    rw->CancelUpdate();
+    EXPECT_EQ(rw->GetRecordCount(), 2);
+}
+
+TEST_F(Stock, DefaultsAndImmediateAddNewReadBack) {
+    _RecordsetPtr rs = OpenRs(conn, "select * from Item");
+    rs->AddNew("Code", "C");
+    EXPECT_EQ(rs->GetEditMode(), adEditNone) << "AddNew with values writes at once";
+    EXPECT_EQ(Long(rs, "ID"), 3);
+    EXPECT_EQ(Long(rs, "Qty"), 5) << "the column default is read back";
+    rs->GetFields()->GetItem("Cost")->PutValue(12.345);
+    EXPECT_EQ(rs->GetEditMode(), adEditInProgress);
+    EXPECT_EQ(rs->GetFields()->GetItem("Cost")->GetOriginalValue().vt, VT_NULL);
+    rs->Update();
+    _RecordsetPtr check = OpenRs(conn, "select Cost from Item where ID = 3");
+    _variant_t cost = Val(check, "Cost");
+    ASSERT_EQ(cost.vt, VT_DECIMAL);
+    EXPECT_EQ(NUVCom::DecimalToString(cost.decVal), "12.345");
+    EXPECT_EQ(check->GetFields()->GetItem("Cost")->GetPrecision(), 10);
+    EXPECT_EQ(check->GetFields()->GetItem("Cost")->GetNumericScale(), 2);
+    rs->PutCollect("Qty", 9L);
+    rs->Update();
+    EXPECT_EQ(static_cast<long>(rs->GetCollect(2L)), 9);
+}
+
+TEST_F(Stock, ChangedOrDeletedRowsAreNotOverwrittenBlindly) {
+    _RecordsetPtr rs = OpenRs(conn, "select Code, Qty from Item order by Code");  // no key in the rows
+    Exec(conn, "UPDATE Item SET Qty = 7 WHERE Code = 'A'");
+    rs->GetFields()->GetItem("Qty")->PutValue(3L);
+    std::string d;
+    EXPECT_EQ(ErrorOf([&] { rs->Update(); }, &d), DB_E_CANTUPDATE) << "the row read as A/1 is gone";
+    EXPECT_NE(d.find("cannot be located"), std::string::npos);
+    rs->CancelUpdate();
+    _RecordsetPtr keyed = OpenRs(conn, "select * from Item order by ID");
+    Exec(conn, "DELETE FROM Item WHERE ID = 1");
+    EXPECT_EQ(ErrorOf([&] { keyed->Delete(adAffectCurrent); }), DB_E_CANTUPDATE);
+    keyed->Requery(-1);
+    EXPECT_EQ(keyed->GetRecordCount(), 1);
+}
+
+TEST_F(Stock, TransactionsCoverRecordSetWrites) {
+    _RecordsetPtr rs = OpenRs(conn, "select * from Item order by ID");
+    conn->BeginTrans();
+    rs->GetFields()->GetItem("Qty")->PutValue(100L);
+    rs->Update();
+    rs->AddNew("Code", "Z");
+    conn->RollbackTrans();
+    _RecordsetPtr check = OpenRs(conn, "select sum(Qty) as S, count(*) as N from Item");
+    EXPECT_EQ(Long(check, "S"), 3);
+    EXPECT_EQ(Long(check, "N"), 2);
+}
+
+TEST_F(Stock, ReadOnlyModeAndClosedConnections) {
+    _ConnectionPtr ro;
+    ro.CreateInstance(CLSID_Connection);
+    ro->Open(("Provider=Microsoft.Jet.OLEDB.4.0;Mode=Read;Data Source=" + db).c_str(), "", "", -1);
+    std::string d;
+    EXPECT_EQ(ErrorOf([&] { Exec(ro, "DELETE FROM Item"); }, &d), 0x80004005u);
+    EXPECT_NE(d.find("read-only"), std::string::npos) << d;
+    _RecordsetPtr rs = OpenRs(conn, "select * from Item order by ID");
+    conn->Close();
+    EXPECT_EQ(Long(rs, "ID"), 1) << "rows already read stay readable";
+    EXPECT_EQ(ErrorOf([&] { rs->GetFields()->GetItem("Qty")->PutValue(1L); }), adErrInvalidConnection);
+    EXPECT_EQ(ErrorOf([&] { rs->Requery(-1); }), adErrInvalidConnection);
+    EXPECT_EQ(ErrorOf([&] { Exec(conn, "select 1"); }), adErrObjectClosed);
+}
+
+TEST_F(Stock, ExecuteResultsFollowTheCursorLocation) {
+    _RecordsetPtr server = conn->Execute("select * from Item", nullptr, adCmdText);
+    EXPECT_EQ(server->GetCursorType(), adOpenForwardOnly);
+    EXPECT_EQ(server->GetRecordCount(), -1);
+    conn->PutCursorLocation(adUseClient);
+    _RecordsetPtr client = conn->Execute("select * from Item", nullptr, adCmdText);
+    EXPECT_EQ(client->GetRecordCount(), 2);
+    EXPECT_EQ(client->GetLockType(), adLockReadOnly);
+    EXPECT_EQ(conn->Execute("select * from Item", nullptr, adExecuteNoRecords), nullptr);
+}
+
+TEST_F(Stock, MoveCountsFromBookmarksAndClampsAtTheEnds) {
+    Exec(conn, "INSERT INTO Item (Code) VALUES ('C'); INSERT INTO Item (Code) VALUES ('D')");
+    _RecordsetPtr rs = OpenRs(conn, "select ID from Item order by ID");
+    rs->Move(2);
+    EXPECT_EQ(Long(rs, "ID"), 3);
+    _variant_t mark = rs->GetBookmark();
+    rs->Move(-1, _variant_t(static_cast<long>(adBookmarkLast)));
+    EXPECT_EQ(Long(rs, "ID"), 3);
+    rs->Move(1, mark);
+    EXPECT_EQ(Long(rs, "ID"), 4);
+    rs->Move(10);
+    EXPECT_TRUE(rs->GetEndOfFile());
+    rs->Move(-10, _variant_t(static_cast<long>(adBookmarkFirst)));
+    EXPECT_TRUE(rs->GetBOF());
+    EXPECT_EQ(ErrorOf([&] { rs->Move(1); }), adErrNoCurrentRecord);
+}
+
+}  // namespace
