@@ -227,7 +227,6 @@ int acdbEntMake(const resbuf* list) {
             seq.drop();
             return RTREJ;
         }
-        AcDbObjectId unused;
         Acad::ErrorStatus es = Acad::eOk;
         if (auto* pf = AcDbPolyFaceMesh::cast(seq.complex)) {
             if (auto* f = AcDbFaceRecord::cast(v)) es = pf->appendFaceRecord(f);
