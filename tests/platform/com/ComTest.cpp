@@ -325,3 +325,76 @@ TEST(ComPtr, ReferencesShareAndReleaseObjects) {
 }
 
 }  // namespace
+
+namespace {
+
+// Each row: a source value, the tag to change to, and the expected text of the result (or the
+// error the change raises).
+struct Coercion {
+    const char* what;
+    _variant_t from;
+    VARTYPE to;
+    const char* text;
+    HRESULT hr;
+};
+
+TEST(Variant, CoercionTableOfTheDatabaseTags) {
+    CY cy;
+    cy.int64 = 12345678;  // 1234.5678
+    DECIMAL dec{};
+    NUVCom::DecimalFromString("-123.45", dec);
+    _variant_t date(COleDateTime(2006, 5, 1, 13, 45, 0).m_dt, VT_DATE);
+    const Coercion rows[] = {
+        {"short to long", _variant_t(short(-7)), VT_I4, "-7", S_OK},
+        {"long to short overflow", _variant_t(40000L), VT_I2, nullptr, DISP_E_OVERFLOW},
+        {"double to byte", _variant_t(254.5), VT_UI1, "254", S_OK},
+        {"double to byte overflow", _variant_t(255.5), VT_UI1, nullptr, DISP_E_OVERFLOW},
+        {"text to short", _variant_t("-12"), VT_I2, "-12", S_OK},
+        {"text to date", _variant_t("2006-05-01 13:45:00"), VT_DATE, "2006-05-01 13:45:00", S_OK},
+        {"date to double", date, VT_R8, "38838.5729166667", S_OK},
+        {"currency to double", _variant_t(cy), VT_R8, "1234.5678", S_OK},
+        {"currency to long rounds", _variant_t(cy), VT_I4, "1235", S_OK},
+        {"double to currency rounds half to even", _variant_t(0.03125), VT_CY, "0.0312", S_OK},
+        {"decimal to long", _variant_t(dec), VT_I4, "-123", S_OK},
+        {"decimal to text", _variant_t(dec), VT_BSTR, "-123.45", S_OK},
+        {"text to decimal", _variant_t("0.125"), VT_DECIMAL, "0.125", S_OK},
+        {"bool to short", _variant_t(true), VT_I2, "-1", S_OK},
+        {"text to bool", _variant_t("false"), VT_BOOL, "False", S_OK},
+        {"number text to bool", _variant_t("2"), VT_BOOL, "True", S_OK},
+        {"empty to text", _variant_t(), VT_BSTR, "", S_OK},
+        {"empty to long", _variant_t(), VT_I4, "0", S_OK},
+        {"text to long", _variant_t("1e3"), VT_I4, "1000", S_OK},
+        {"blank text to long", _variant_t("  "), VT_I4, nullptr, DISP_E_TYPEMISMATCH},
+        {"chinese text to long", _variant_t("\xD6\xD0"), VT_I4, nullptr, DISP_E_TYPEMISMATCH},
+        {"bytes to long", _variant_t::FromBytes("ab", 2), VT_I4, nullptr, DISP_E_TYPEMISMATCH},
+        {"float to text", _variant_t(0.1f), VT_BSTR, "0.1", S_OK},
+        {"unsigned to text", _variant_t(4000000000UL), VT_BSTR, "4000000000", S_OK},
+    };
+    for (const auto& r : rows) {
+        _variant_t v;
+        HRESULT hr = VariantChangeType(&v, &r.from, 0, r.to);
+        EXPECT_EQ(hr, r.hr) << r.what;
+        if (FAILED(hr) || !r.text) continue;
+        EXPECT_EQ(v.vt, r.to) << r.what;
+        EXPECT_STREQ(static_cast<const char*>(static_cast<_bstr_t>(v)), r.text) << r.what;
+    }
+}
+
+TEST(Variant, CopiesOwnTheirStringsAndAttachDetachMoveOwnership) {
+    _variant_t a("text");
+    _variant_t b = a;
+    ASSERT_NE(a.bstrVal, b.bstrVal) << "a copy has its own string";
+    VARIANT raw = b.Detach();
+    EXPECT_EQ(b.vt, VT_EMPTY);
+    _variant_t c;
+    c.Attach(raw);
+    EXPECT_EQ(raw.vt, VT_EMPTY);
+    EXPECT_TRUE(c == a);
+    c.Clear();
+    EXPECT_EQ(c.vt, VT_EMPTY);
+    _variant_t moved(std::move(a));
+    EXPECT_EQ(a.vt, VT_EMPTY);
+    EXPECT_STREQ(static_cast<const char*>(static_cast<_bstr_t>(moved)), "text");
+}
+
+}  // namespace
