@@ -13,14 +13,9 @@
 #include <cstdint>
 #include <string>
 
-using DWORD = std::uint32_t;
-using LONG = std::int32_t;
-using BYTE = std::uint8_t;
+#include "win/WinTypes.h"
+
 using REGSAM = DWORD;
-using LPDWORD = DWORD*;
-using LPBYTE = BYTE*;
-using LPCSTR = const char*;
-using LPSTR = char*;
 
 struct HKEY__;
 using HKEY = HKEY__*;

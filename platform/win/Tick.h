@@ -2,10 +2,7 @@
 // flashing engine measure elapsed time. Monotonic: changes of the wall clock do not move them.
 #pragma once
 
-#include <cstdint>
-
-using DWORD = std::uint32_t;
-using ULONGLONG = std::uint64_t;
+#include "win/WinTypes.h"
 
 // Wraps to 0 after 2^32 ms (about 49.7 days), exactly as the low 32 bits of GetTickCount64;
 // compare two readings by unsigned subtraction, never by <.
