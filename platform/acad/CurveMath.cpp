@@ -86,10 +86,40 @@ struct Piece {
     }
 };
 
+// Pieces of one curve. Lines, arcs and circles have a single piece, kept inline so their
+// queries allocate nothing.
+class PieceList {
+public:
+    size_t size() const { return heap_.empty() ? count_ : heap_.size(); }
+    bool empty() const { return size() == 0; }
+    const Piece& operator[](size_t i) const { return heap_.empty() ? one_ : heap_[i]; }
+    const Piece& front() const { return (*this)[0]; }
+    const Piece& back() const { return (*this)[size() - 1]; }
+    const Piece* begin() const { return heap_.empty() ? &one_ : heap_.data(); }
+    const Piece* end() const { return begin() + size(); }
+    void reserve(size_t n) {
+        if (n > 1) heap_.reserve(n);
+    }
+    void push_back(const Piece& p) {
+        if (count_ == 0 && heap_.capacity() == 0) {
+            one_ = p;
+            count_ = 1;
+            return;
+        }
+        if (heap_.empty() && count_ == 1) heap_.push_back(one_);
+        heap_.push_back(p);
+    }
+
+private:
+    Piece one_;
+    size_t count_ = 0;
+    std::vector<Piece> heap_;
+};
+
 // A curve as pieces plus the mapping from piece parameters to the curve's own parameter:
 // a single piece maps f to base + f * scale; a polyline maps piece i, f to i + f.
 struct Path {
-    std::vector<Piece> pieces;
+    PieceList pieces;
     bool poly = false;
     bool closed = false;
     double base = 0.0, scale = 1.0;
@@ -525,9 +555,30 @@ void conicConic(const Flat& s, const Flat& o, double eps, std::vector<Hit>& hits
         if (angleAccepted(s, h.pa, eps) && angleAccepted(o, h.pb, eps)) hits.push_back(h);
 }
 
+// Box around a flattened piece (the whole ellipse for a conic; unbounded for a segment that
+// runs on), for a cheap rejection before solving.
+struct Box {
+    double x0, y0, x1, y1;
+};
+
+Box boxOf(const Flat& f) {
+    if (f.conic) {
+        double hx = std::hypot(f.a.x, f.b.x), hy = std::hypot(f.a.y, f.b.y);
+        return {f.c.x - hx, f.c.y - hy, f.c.x + hx, f.c.y + hy};
+    }
+    if (std::isinf(f.tlo) || std::isinf(f.thi)) return {-kInf, -kInf, kInf, kInf};
+    AcGeVector2d p = f.q0, q = f.q0 + f.d;
+    return {std::min(p.x, q.x), std::min(p.y, q.y), std::max(p.x, q.x), std::max(p.y, q.y)};
+}
+
+bool boxesApart(const Box& a, const Box& b, double eps) {
+    return a.x1 + eps < b.x0 || b.x1 + eps < a.x0 || a.y1 + eps < b.y0 || b.y1 + eps < a.y0;
+}
+
 void intersectFlat(const Flat& s, const Flat& o, double eps, std::vector<Hit>& hits) {
     if (!s.conic && s.degenerate) return;
     if (!o.conic && o.degenerate) return;
+    if (boxesApart(boxOf(s), boxOf(o), eps)) return;
     if (!s.conic && !o.conic) {
         segSeg(s, o, eps, hits);
     } else if (!s.conic) {
@@ -641,6 +692,40 @@ CURVEMATH_DEFINE(Circle)
 CURVEMATH_DEFINE(Polyline)
 CURVEMATH_DEFINE(Shape)
 #undef CURVEMATH_DEFINE
+
+bool extents(const Shape& c, AcGePoint3d& minPoint, AcGePoint3d& maxPoint) {
+    Path path = makePath(c);
+    AcGePoint3d lo(kInf, kInf, kInf), hi(-kInf, -kInf, -kInf);
+    auto add = [&](const AcGePoint3d& p) {
+        for (unsigned k = 0; k < 3; ++k) {
+            lo[k] = std::min(lo[k], p[k]);
+            hi[k] = std::max(hi[k], p[k]);
+        }
+    };
+    if (path.pieces.empty()) {
+        const Polyline* pl = std::get_if<Polyline>(&c);
+        if (pl == nullptr || pl->points.empty()) return false;
+        AcGeMatrix3d e = ecsToWorld(pl->normal);
+        add(e * AcGePoint3d(pl->points[0].x, pl->points[0].y, pl->elevation));
+    }
+    for (const Piece& p : path.pieces) {
+        add(p.at(0.0));
+        add(p.at(1.0));
+        if (!p.arc) continue;
+        // Coordinate k along the arc is c_k + r (u_k cos a + v_k sin a): extreme where
+        // a = atan2(v_k, u_k) and half a turn further, if the arc passes there.
+        double sw = std::fabs(p.sweep), from = p.sweep >= 0.0 ? p.a0 : p.a0 + p.sweep;
+        for (unsigned k = 0; k < 3; ++k) {
+            if (p.u[k] == 0.0 && p.v[k] == 0.0) continue;
+            double a = std::atan2(p.v[k], p.u[k]);
+            for (double cand : {a, a + M_PI})
+                if (wrapTwoPi(cand - from) <= sw) add(p.atAngle(cand));
+        }
+    }
+    minPoint = lo;
+    maxPoint = hi;
+    return true;
+}
 
 int intersectWith(const Shape& self, const Shape& other, ExtendMode mode, AcGePoint3dArray& points) {
     Path ps = makePath(self), po = makePath(other);

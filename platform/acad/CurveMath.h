@@ -109,6 +109,10 @@ bool firstDeriv(const Shape& c, double param, AcGeVector3d& deriv);
 bool firstDerivAtPoint(const Shape& c, const AcGePoint3d& point, AcGeVector3d& deriv);
 AcGePoint3d closestPoint(const Shape& c, const AcGePoint3d& point, bool extend = false);
 
+// Bounding box in world coordinates, exact for arcs and bulges. False for a polyline without
+// vertices; a single vertex gives that point.
+bool extents(const Shape& c, AcGePoint3d& minPoint, AcGePoint3d& maxPoint);
+
 // Which operands of an intersection may be extended (same values as the host's intersect
 // modes): extended as for closestPoint.
 enum ExtendMode { kOnBothOperands = 0, kExtendThis = 1, kExtendArg = 2, kExtendBoth = 3 };

@@ -264,6 +264,33 @@ TEST(CurveMathPolyline, DegenerateInputs) {
     expectPoint(p, 1, 0);
 }
 
+TEST(CurveMathAll, Extents) {
+    Pline bulged = openWithBulge();
+    Pline single;
+    single.pts = {{3, 4}};
+    Pline none;
+    struct Case {
+        const char* what;
+        Shape s;
+        AcGePoint3d lo, hi;
+    } cases[] = {
+        {"line", Line{{3, -1, 2}, {-1, 5, 0}}, {-1, -1, 0}, {3, 5, 2}},
+        {"arc over the top", Arc{{0, 0, 1}, 2, AcGeVector3d::kZAxis, kPi / 4, 3 * kPi / 4}, {-kR2, kR2, 1}, {kR2, 2, 1}},
+        {"arc through angle zero", Arc{{0, 0, 0}, 2, AcGeVector3d::kZAxis, 7 * kPi / 4, kPi / 4}, {kR2, -kR2, 0}, {2, kR2, 0}},
+        {"upright circle", Circle{{1, 1, 1}, 1, AcGeVector3d::kXAxis}, {1, 0, 0}, {1, 2, 2}},
+        {"polyline with a bulge", bulged.view(), {0, 0, 0}, {6, 4, 0}},
+        {"single vertex", single.view(), {3, 4, 0}, {3, 4, 0}},
+    };
+    for (const Case& c : cases) {
+        AcGePoint3d lo, hi;
+        ASSERT_TRUE(extents(c.s, lo, hi)) << c.what;
+        EXPECT_LT(lo.distanceTo(c.lo), 1e-9) << c.what << " min (" << lo.x << ", " << lo.y << ", " << lo.z << ")";
+        EXPECT_LT(hi.distanceTo(c.hi), 1e-9) << c.what << " max (" << hi.x << ", " << hi.y << ", " << hi.z << ")";
+    }
+    AcGePoint3d lo, hi;
+    EXPECT_FALSE(extents(none.view(), lo, hi));
+}
+
 TEST(CurveMathAll, ParameterPointDistanceAgreeAlongEachShape) {
     Pline pl = openWithBulge();
     pl.closed = true;
