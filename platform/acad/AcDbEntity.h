@@ -95,6 +95,13 @@ private:
     NUVAcad::TagList extra_;  // true colour, transparency and other fields kept as read
 };
 
+// Opens an entity by id; an object that is not an entity fails with eNotAnEntity.
+inline Acad::ErrorStatus acdbOpenAcDbEntity(AcDbEntity*& ent, AcDbObjectId id, AcDb::OpenMode mode,
+                                            bool openErased = false) {
+    Acad::ErrorStatus es = acdbOpenObject(ent, id, mode, openErased);
+    return es == Acad::eNotThatKindOfClass ? Acad::eNotAnEntity : es;
+}
+
 // An entity of a type the model does not know, kept with all its fields as read.
 class AcDbProxyEntity : public AcDbEntity {
     NUV_DB_DECLARE(AcDbProxyEntity, AcDbEntity, "")
