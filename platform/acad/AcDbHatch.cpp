@@ -323,7 +323,37 @@ Acad::ErrorStatus AcDbHatch::transformBy(const AcGeMatrix3d& m) {
     AcGeMatrix3d full = toPlane * m * toWorld;
     double newElevation = elevation_;
     bool first = true;
+    bool edgeLoops = std::any_of(loops_.begin(), loops_.end(), [](const Loop& l) { return !(l.type & kPolyline); });
+    // Edge arcs keep their direction flag; a mirror would have to turn them round.
+    if (edgeLoops && m.det() < 0) return Acad::eNotApplicable;
+    AcGeVector3d xAxis(1, 0, 0);
+    xAxis.transformBy(full);
+    double turnDeg = std::atan2(xAxis.y, xAxis.x) / kDeg;
+    double scale = xAxis.length();
     for (Loop& l : loops_) {
+        int edgeType = 0;
+        for (DxfTag& t : l.edges) {
+            if (t.code == 72) {
+                edgeType = static_cast<int>(t.i);
+                continue;
+            }
+            bool point = (t.code == 10) || (t.code == 11 && (edgeType == 1 || edgeType == 4));
+            bool vector = (t.code == 11 && edgeType == 3) || ((t.code == 12 || t.code == 13) && edgeType == 4);
+            if (point) {
+                AcGePoint3d q = AcGePoint3d(t.v[0], t.v[1], elevation_).transformBy(full);
+                t.v[0] = q.x;
+                t.v[1] = q.y;
+            } else if (vector) {
+                AcGeVector3d v(t.v[0], t.v[1], 0);
+                v.transformBy(full);
+                t.v[0] = v.x;
+                t.v[1] = v.y;
+            } else if (edgeType == 2 && t.code == 40) {
+                t.v[0] *= scale;
+            } else if (edgeType == 2 && (t.code == 50 || t.code == 51)) {
+                t.v[0] += turnDeg;
+            }
+        }
         for (AcGePoint2d& p : l.points) {
             AcGePoint3d q = AcGePoint3d(p.x, p.y, elevation_).transformBy(full);
             p.set(q.x, q.y);

@@ -207,6 +207,41 @@ TEST(DbEntity, HatchEvaluationFillsTheLoop) {
     EXPECT_EQ(h.evaluateHatch(), Acad::eInvalidInput) << "a loop without area";
 }
 
+TEST(DbEntity, HatchWithEdgeLoopsMovesWhole) {
+    // A boundary of edges as other programs write it: three lines and a half circle.
+    const char text[] =
+        "  0\nSECTION\n  2\nENTITIES\n  0\nHATCH\n  5\n50\n100\nAcDbEntity\n  8\n0\n100\nAcDbHatch\n"
+        " 10\n0\n 20\n0\n 30\n0\n210\n0\n220\n0\n230\n1\n  2\nSOLID\n 70\n1\n 71\n0\n 91\n1\n"
+        " 92\n1\n 93\n4\n"
+        " 72\n1\n 10\n0\n 20\n0\n 11\n4\n 21\n0\n"
+        " 72\n1\n 10\n4\n 20\n0\n 11\n4\n 21\n2\n"
+        " 72\n2\n 10\n2\n 20\n2\n 40\n2\n 50\n0\n 51\n180\n 73\n1\n"
+        " 72\n1\n 10\n0\n 20\n2\n 11\n0\n 21\n0\n"
+        " 97\n0\n 75\n0\n 76\n1\n 98\n0\n  0\nENDSEC\n  0\nEOF\n";
+    AcDbDatabase db(false);
+    ASSERT_EQ(db.readDxf(text), Acad::eOk) << db.lastErrorMessage();
+    AcDbObjectId id;
+    ASSERT_EQ(db.getAcDbObjectId(id, false, AcDbHandle(0x50)), Acad::eOk);
+    AcDbHatch* h = nullptr;
+    ASSERT_EQ(acdbOpenObject(h, id, AcDb::kForWrite), Acad::eOk);
+    double before = 0, after = 0;
+    ASSERT_EQ(h->getArea(before), Acad::eOk);
+    EXPECT_NEAR(before, 8 + M_PI * 2, 0.05);  // a 4 x 2 rectangle and a half disc of radius 2
+    ASSERT_EQ(h->transformBy(AcGeMatrix3d::rotation(M_PI / 2, AcGeVector3d::kZAxis) *
+                             AcGeMatrix3d::translation(AcGeVector3d(10, 0, 0))),
+              Acad::eOk);
+    ASSERT_EQ(h->getArea(after), Acad::eOk);
+    EXPECT_NEAR(after, before, 1e-6);
+    AcDbExtents ext;
+    ASSERT_EQ(h->getGeomExtents(ext), Acad::eOk);
+    // x from 10 to 14 turned a quarter about the origin: y from 10 to 14, x from -4 to 0.
+    EXPECT_TRUE(near(ext.minPoint(), AcGePoint3d(-4, 10, 0), 0.05));
+    EXPECT_TRUE(near(ext.maxPoint(), AcGePoint3d(0, 14, 0), 0.05));
+    EXPECT_EQ(h->transformBy(AcGeMatrix3d::mirroring(AcGePlane(AcGePoint3d(), AcGeVector3d::kXAxis))),
+              Acad::eNotApplicable);
+    h->close();
+}
+
 TEST(DbEntity, PolylineConstantWidth) {
     AcDbPolyline pl;
     double w = -1;
