@@ -642,16 +642,30 @@ int segmentCount(const Polyline& pl) {
     return n - 1;
 }
 
+namespace {
+// Where a curve without pieces sits: a lone polyline vertex, else the origin.
+AcGePoint3d lonePoint(const Polyline& pl) {
+    if (pl.points.empty()) return AcGePoint3d::kOrigin;
+    return ecsToWorld(pl.normal) * AcGePoint3d(pl.points[0].x, pl.points[0].y, pl.elevation);
+}
+AcGePoint3d lonePoint(const Shape& s) {
+    const Polyline* pl = std::get_if<Polyline>(&s);
+    return pl ? lonePoint(*pl) : AcGePoint3d::kOrigin;
+}
+template <class S>
+AcGePoint3d lonePoint(const S&) {
+    return AcGePoint3d::kOrigin;
+}
+}  // namespace
+
 #define CURVEMATH_DEFINE(S)                                                                          \
     AcGePoint3d startPoint(const S& c) {                                                            \
-        AcGePoint3d p;                                                                              \
         Path path = makePath(c);                                                                    \
-        return path.pieces.empty() ? p : path.pieces.front().at(0.0);                               \
+        return path.pieces.empty() ? lonePoint(c) : path.pieces.front().at(0.0);                    \
     }                                                                                               \
     AcGePoint3d endPoint(const S& c) {                                                              \
-        AcGePoint3d p;                                                                              \
         Path path = makePath(c);                                                                    \
-        return path.pieces.empty() ? p : path.pieces.back().at(1.0);                                \
+        return path.pieces.empty() ? lonePoint(c) : path.pieces.back().at(1.0);                     \
     }                                                                                               \
     double startParam(const S& c) { return makePath(c).startParam(); }                              \
     double endParam(const S& c) { return makePath(c).endParam(); }                                  \
@@ -705,8 +719,7 @@ bool extents(const Shape& c, AcGePoint3d& minPoint, AcGePoint3d& maxPoint) {
     if (path.pieces.empty()) {
         const Polyline* pl = std::get_if<Polyline>(&c);
         if (pl == nullptr || pl->points.empty()) return false;
-        AcGeMatrix3d e = ecsToWorld(pl->normal);
-        add(e * AcGePoint3d(pl->points[0].x, pl->points[0].y, pl->elevation));
+        add(lonePoint(*pl));
     }
     for (const Piece& p : path.pieces) {
         add(p.at(0.0));

@@ -257,6 +257,8 @@ TEST(CurveMathPolyline, DegenerateInputs) {
     AcGePoint3d p;
     EXPECT_EQ(segmentCount(one.view()), 0);
     EXPECT_FALSE(pointAtParam(one.view(), 0.0, p));
+    expectPoint(startPoint(one.view()), 1, 1);
+    expectPoint(endPoint(Shape(one.view())), 1, 1);
     Pline dup;
     dup.pts = {{0, 0}, {0, 0}, {3, 0}};
     EXPECT_NEAR(length(Shape(dup.view())), 3.0, 1e-12);
