@@ -236,10 +236,10 @@ AcDbGroup::AcDbGroup(const char* description, bool selectable)
 AcDbGroup::AcDbGroup(const AcDbGroup& o) : AcDbObject(o), description_(o.description_), selectable_(o.selectable_) {}
 
 const char* AcDbGroup::name() const {
-    static thread_local std::string buffer;
-    buffer.clear();
-    if (auto* dict = DbAccess::peekAs<AcDbDictionary>(ownerId())) dict->nameAt(objectId(), buffer);
-    return buffer.c_str();
+    // The key lives in the group dictionary; each group keeps its own copy to hand out.
+    nameCache_.clear();
+    if (auto* dict = DbAccess::peekAs<AcDbDictionary>(ownerId())) dict->nameAt(objectId(), nameCache_);
+    return nameCache_.c_str();
 }
 
 Acad::ErrorStatus AcDbGroup::getName(char*& n) const {

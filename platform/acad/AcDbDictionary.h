@@ -99,7 +99,8 @@ public:
     AcDbGroup(const AcDbGroup& o);  // members are not copied
     NUV_DB_CLONE(AcDbGroup)
 
-    // The group's key in the group dictionary (empty until it is added there).
+    // The group's key in the group dictionary (empty until it is added there); valid until the
+    // next call on this group.
     const char* name() const;
     Acad::ErrorStatus getName(char*& name) const;
     Acad::ErrorStatus setName(const char* newName);
@@ -131,6 +132,7 @@ private:
     std::string description_;
     bool selectable_ = true;
     std::vector<AcDbObjectId> members_;
+    mutable std::string nameCache_;
 };
 
 // An object of a type the model does not know, kept with all its fields as read.
