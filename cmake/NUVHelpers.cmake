@@ -109,7 +109,7 @@ endfunction()
 
 # tests/<path>: one GoogleTest program test_<path with _> from every .cpp of the folder.
 # Tests find their data through NUV_TEST_DATA (tests/data), NUV_SOURCE_DIR and NUV_BINARY_DIR,
-# plus any ENV "NAME=value" given here. They are set by the program itself at start-up (unless
+# NUV_REGISTRY_DIR and any ENV "NAME=value" given here. They are set by the program itself at start-up (unless
 # already set), so a test binary run by hand behaves as it does under ctest.
 function(nuv_test)
   cmake_parse_arguments(A "" "TIMEOUT" "LIBS;ENV" ${ARGN})
@@ -117,7 +117,9 @@ function(nuv_test)
   string(REPLACE "/" "_" name "test_${rel}")
   _nuv_sources(srcs)
   set(env "NUV_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data" "NUV_SOURCE_DIR=${PROJECT_SOURCE_DIR}"
-    "NUV_BINARY_DIR=${PROJECT_BINARY_DIR}" ${A_ENV})
+    "NUV_BINARY_DIR=${PROJECT_BINARY_DIR}"
+    # A registry of the test program's own, so tests never touch the user's settings.
+    "NUV_REGISTRY_DIR=${CMAKE_CURRENT_BINARY_DIR}/${name}.registry" ${A_ENV})
   set(code "#include <cstdlib>\n#include <string>\nnamespace {\nstruct NuvTestEnvironment {\n  NuvTestEnvironment() {\n")
   foreach(e IN LISTS env)
     string(FIND "${e}" "=" eq)
