@@ -43,15 +43,6 @@ double matrixScale(const AcGeMatrix3d& m) {
     return AcGeVector3d(m.entry[0][0], m.entry[1][0], m.entry[2][0]).length();
 }
 
-void addSamples(const CurveMath::Shape& s, AcDbExtents& ext, int perUnit) {
-    double a = CurveMath::startParam(s), b = CurveMath::endParam(s);
-    int n = std::max(2, static_cast<int>(std::ceil((b - a) * perUnit)));
-    if (std::holds_alternative<CurveMath::Line>(s)) n = 1;
-    for (int k = 0; k <= n; ++k) {
-        AcGePoint3d p;
-        if (CurveMath::pointAtParam(s, a + (b - a) * k / n, p)) ext.addPoint(p);
-    }
-}
 }  // namespace
 
 namespace NUVAcad {
@@ -172,18 +163,9 @@ Acad::ErrorStatus AcDbCurve::intersectWith(const AcDbEntity* other, AcDb::Inters
 
 Acad::ErrorStatus AcDbCurve::getGeomExtents(AcDbExtents& extents) const {
     NUV_SHAPE_OR_FAIL;
-    AcDbExtents e;
-    if (auto* pl = std::get_if<CurveMath::Polyline>(&shape)) {
-        addSamples(shape, e, 64);
-        for (size_t k = 0; k < pl->points.size(); ++k) {
-            AcGePoint3d p;
-            if (CurveMath::pointAtParam(shape, static_cast<double>(k), p)) e.addPoint(p);
-        }
-    } else {
-        addSamples(shape, e, 64);
-    }
-    if (!e.isValid()) return Acad::eInvalidExtents;
-    extents = e;
+    AcGePoint3d lo, hi;
+    if (!CurveMath::extents(shape, lo, hi)) return Acad::eInvalidExtents;
+    extents = AcDbExtents(lo, hi);
     return Acad::eOk;
 }
 

@@ -137,8 +137,8 @@ TEST(DbEntity, ExtentsOfEntities) {
     for (const Case& c : cases) {
         AcDbExtents ext;
         ASSERT_EQ(c.e->getGeomExtents(ext), Acad::eOk) << c.what;
-        EXPECT_TRUE(near(ext.minPoint(), c.min, 1e-3)) << c.what;
-        EXPECT_TRUE(near(ext.maxPoint(), c.max, 1e-3)) << c.what;
+        EXPECT_TRUE(near(ext.minPoint(), c.min)) << c.what;
+        EXPECT_TRUE(near(ext.maxPoint(), c.max)) << c.what;
         delete c.e;
     }
 }
