@@ -264,10 +264,12 @@ int CADORecordset::GetFieldInfo(const char* name, CADOFieldInfo* info) { return 
 
 // --- Reading values ---
 
+// Values are read through the record set's collection property: the same value as the field
+// object's, without making a field object for every read.
 template <class T>
 int CADORecordset::ReadValue(const _variant_t& field, T& value, const char* dateFormat) {
     try {
-        _variant_t v = FieldOf(field)->GetValue();
+        _variant_t v = m_pRecordset->GetCollect(field);
         return Convert(v, value, dateFormat);
     } catch (const _com_error& e) {
         dump_com_error(e);
@@ -298,7 +300,7 @@ int CADORecordset::GetFieldValue(const char* name, CString& value, CString dateF
 
 int CADORecordset::TestField(const _variant_t& field, bool emptyToo) {
     try {
-        _variant_t v = FieldOf(field)->GetValue();
+        _variant_t v = m_pRecordset->GetCollect(field);
         return v.vt == VT_NULL || (emptyToo && v.vt == VT_EMPTY) ? 1 : 0;
     } catch (const _com_error& e) {
         dump_com_error(e);

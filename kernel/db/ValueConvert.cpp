@@ -1,5 +1,7 @@
 #include "db/DbInternal.h"
 
+#include "win/Encoding.h"
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -146,8 +148,15 @@ int ToText(const VARIANT& v, CString& out, const char* dateFormat, Source source
         return 1;
     }
     case VT_BSTR: {
-        _bstr_t s(v.bstrVal, true);
-        out = static_cast<const char*>(s);
+        // Plain ASCII, the common case, needs no code-page conversion.
+        std::uint32_t n = v.bstrVal ? SysStringLen(v.bstrVal) : 0;
+        std::string text(n, '\0');
+        bool ascii = true;
+        for (std::uint32_t i = 0; i < n && ascii; ++i) {
+            ascii = v.bstrVal[i] < 0x80;
+            text[i] = static_cast<char>(v.bstrVal[i]);
+        }
+        out = ascii ? CString(std::move(text)) : CString(NUVWin::Utf16ToGbk(std::u16string_view(v.bstrVal, n)));
         return 1;
     }
     default: break;
