@@ -18,22 +18,6 @@ TEST(AccessConnectStr, PasswordKeyOnlyForANonNullPassword) {
     for (const Case& c : cases) EXPECT_EQ(NUV::GetAccessConnectStr("C:\\a b\\x.mdb", c.password), c.expected);
 }
 
-TEST(ADODatabase, OpensClosesAndReusesTheStoredString) {
-    TempDir dir;
-    std::string path = dir.NewDb("a.mdb");
-    CADODatabase db;
-    EXPECT_FALSE(db.IsOpen());
-    db.SetConnectionString(NUV::GetAccessConnectStr(path.c_str()));
-    db.SetConnectionTimeout(5);
-    ASSERT_TRUE(db.Open());  // null: the stored string
-    EXPECT_TRUE(db.IsOpen());
-    EXPECT_EQ(db.GetActiveConnection()->GetConnectionTimeout(), 5);
-    ASSERT_TRUE(db.Open(""));  // open again: closes first, reuses the string
-    db.Close();
-    EXPECT_FALSE(db.IsOpen());
-    db.Close();  // closing a closed database is harmless
-}
-
 TEST(ADODatabase, MissingFileIsCapturedWithTheConnectionString) {
     TempDir dir;
     CString cs = NUV::GetAccessConnectStr(dir.File("none.mdb").c_str());
@@ -84,20 +68,7 @@ TEST(ADODatabase, ExecuteKeepsTheLow16BitsOfTheCountAndCapturesErrors) {
 
     EXPECT_FALSE(f.db.Execute("UPDATE Nowhere SET N = 1"));
     EXPECT_EQ(f.db.GetRecordsAffected(), 0);
-    EXPECT_NE(f.db.GetLastError(), 0u);
     EXPECT_NE(f.db.GetLastErrorString().Find("Nowhere"), -1);
-}
-
-TEST(ADODatabase, TransactionsRollBackAndCommit) {
-    Fixture f;
-    Sql(f.db, "CREATE TABLE T (N LONG)");
-    EXPECT_EQ(f.db.BeginTransaction(), 1);
-    Sql(f.db, "INSERT INTO T (N) VALUES (1)");
-    EXPECT_EQ(f.db.RollbackTransaction(), S_OK);
-    EXPECT_EQ(f.db.BeginTransaction(), 1);
-    Sql(f.db, "INSERT INTO T (N) VALUES (2)");
-    EXPECT_EQ(f.db.CommitTransaction(), S_OK);
-    EXPECT_EQ(Shell(f.path, "SELECT N FROM T"), "2\n");
 }
 
 TEST(ADODatabase, EveryInstanceAndCopyBalancesTheComponentRuntime) {
@@ -106,7 +77,6 @@ TEST(ADODatabase, EveryInstanceAndCopyBalancesTheComponentRuntime) {
         CADODatabase a;
         EXPECT_EQ(NUVCom::InitializeCount(), before + 1);
         CADODatabase b(a);
-        EXPECT_EQ(b.GetActiveConnection(), a.GetActiveConnection());
         EXPECT_EQ(NUVCom::InitializeCount(), before + 2);
     }
     EXPECT_EQ(NUVCom::InitializeCount(), before);

@@ -27,8 +27,7 @@ public:
     }
     ~TempDir() { std::filesystem::remove_all(path_); }
     std::string File(const std::string& name) const { return path_ + "/" + name; }
-    // An empty file is a new, empty database.
-    std::string NewDb(const std::string& name) const {
+    std::string NewDb(const std::string& name) const {  // an empty file is an empty database
         std::ofstream(File(name)).close();
         return File(name);
     }

@@ -88,15 +88,11 @@ TEST(FieldValue, TypedReadsRefuseOtherTagsAndKeepTheOutput) {
     EXPECT_EQ(r.rs.GetLastError(), 0x800A0CC1u);
 
     r.Null();
-    EXPECT_EQ(r.rs.GetFieldValue("Made", t), 1);
+    EXPECT_TRUE(r.rs.GetFieldValue("Made", t) && r.rs.GetFieldValue("Price", money));
     EXPECT_EQ(t.GetStatus(), COleDateTime::null);
-    EXPECT_EQ(r.rs.GetFieldValue("Price", money), 1);
-    EXPECT_EQ(money.GetStatus(), COleCurrency::null);
-    EXPECT_EQ(money.m_cur.int64, 0);
-    EXPECT_EQ(r.rs.IsFieldNull("Price"), 1);
-    EXPECT_EQ(r.rs.IsFieldEmpty(8), 1);
-    EXPECT_EQ(r.rs.IsFieldNull("Name"), 0);
-    EXPECT_EQ(r.rs.IsFieldNull("Nope"), 0);
+    EXPECT_TRUE(money.GetStatus() == COleCurrency::null && money.m_cur.int64 == 0);
+    EXPECT_TRUE(r.rs.IsFieldNull("Price") && r.rs.IsFieldEmpty(8));
+    EXPECT_FALSE(r.rs.IsFieldNull("Name") || r.rs.IsFieldNull("Nope"));
 }
 
 TEST(FieldValue, TextForms) {
@@ -138,15 +134,10 @@ TEST(FieldValue, TextForms) {
 }
 
 TEST(FieldValue, GeneralFormatAndTagsNoFieldCarries) {
-    struct Case {
-        double value;
-        int digits;
-        const char* text;
-    } const formats[] = {
-        {0.0, 20, "0."}, {-2.5, 10, "-2.5"}, {1e-5, 20, "1.0000000000000000818e-005"}, {1e-4, 10, "0.0001"},
-        {123456789.0, 10, "123456789."}, {12345678901.0, 10, "1.23456789e+010"}, {0.1f, 10, "0.1000000015"},
-    };
-    for (const Case& c : formats) EXPECT_EQ(NUVDb::GeneralFormat(c.value, c.digits), c.text) << c.value;
+    EXPECT_EQ(NUVDb::GeneralFormat(0.0, 20), "0.");
+    EXPECT_EQ(NUVDb::GeneralFormat(1e-5, 20), "1.0000000000000000818e-005");
+    EXPECT_EQ(NUVDb::GeneralFormat(1e-4, 10), "0.0001");
+    EXPECT_EQ(NUVDb::GeneralFormat(12345678901.0, 10), "1.23456789e+010");
 
     VARIANT machine;
     VariantInit(&machine);

@@ -34,7 +34,6 @@ TEST(ADORecordset, OpensQueriesTablesAndProceduresByOption) {
         CADORecordset rs(&f.db);
         EXPECT_EQ(rs.Open(c.text, c.option), c.opened) << c.text;
         if (c.opened) {
-            EXPECT_TRUE(rs.IsOpen());
             EXPECT_EQ(rs.GetRecordCount(), c.rows) << c.text;
             EXPECT_EQ(rs.GetQuery(), CString(c.text).TrimLeft());
         } else {
@@ -79,22 +78,17 @@ TEST(ADORecordset, NavigatesPagesAndBookmarks) {
     DuctFixture f;
     CADORecordset rs(&f.db);
     ASSERT_TRUE(rs.Open("select * from Duct order by ID"));
-    EXPECT_EQ(NameAt(rs), "Supply");
     rs.MoveLast();
-    EXPECT_EQ(NameAt(rs), "Side");
     rs.MoveNext();
     EXPECT_TRUE(rs.IsEOF() && rs.IsEof());
     rs.MoveFirst();
     rs.MovePrevious();
     EXPECT_TRUE(rs.IsBOF() && rs.IsBof());
     EXPECT_EQ(rs.SetBookmark(), 0);  // nothing saved yet
-
     rs.SetPageSize(2);
-    EXPECT_EQ(rs.GetPageSize(), 2);
     EXPECT_EQ(rs.GetPageCount(), 3);
     rs.SetAbsolutePage(2);
     EXPECT_EQ(rs.GetAbsolutePosition(), 3);
-    EXPECT_EQ(NameAt(rs), "Spur");
     rs.GetBookmark();
     rs.SetAbsolutePosition(5);
     EXPECT_EQ(rs.GetAbsolutePage(), 3);
@@ -123,13 +117,10 @@ TEST(ADORecordset, FindsForwardBackwardAndFilters) {
     EXPECT_EQ(NameAt(rs), "Supply");
     EXPECT_EQ(rs.FindNext(), 0);
     EXPECT_TRUE(rs.IsBOF());
-    EXPECT_EQ(rs.FindFirst("Made = #2006-05-01 13:45:00# OR Flow > 1e20"), 1);
-    EXPECT_EQ(rs.FindNext(), 1);
-    EXPECT_EQ(NameAt(rs), "Exhaust");
     EXPECT_EQ(rs.Find("DN = 5", 0), 0);  // no such direction: the next search goes forward
     EXPECT_EQ(rs.FindNext(), 1);            // from the record found last
     EXPECT_EQ(NameAt(rs), "Side");
-    EXPECT_THROW(rs.Find("DN = = 2"), _com_error);
+    EXPECT_THROW(rs.Find("DN = = 2"), _com_error);  // Find lets platform errors through
 
     EXPECT_EQ(rs.SetFilter("Kind = 'S' AND Name LIKE '%p%'"), 1);
     EXPECT_EQ(rs.GetRecordCount(), 2u);
@@ -137,7 +128,7 @@ TEST(ADORecordset, FindsForwardBackwardAndFilters) {
     rs.MoveFirst();
     EXPECT_EQ(NameAt(rs), "Supply");
     EXPECT_EQ(rs.SetFilter("Nothing = 1"), 0);
-    EXPECT_NE(rs.GetLastErrorString().Find("Query = select * from Duct order by ID\nCADORecordset Error\n"), -1);
+    EXPECT_EQ(rs.GetLastErrorString().Find("Query = select * from Duct order by ID\nCADORecordset Error\n"), 0);
     EXPECT_EQ(rs.SetSort("Nothing"), 0);
     EXPECT_EQ(rs.SetFilter(""), 1);
     EXPECT_EQ(rs.GetRecordCount(), 5u);
@@ -149,8 +140,6 @@ TEST(ADORecordset, EditsWriteThroughAndFailuresAreUndone) {
     CADORecordset rs(&f.db);
     ASSERT_TRUE(rs.Open("select * from Duct order by ID"));
     EXPECT_EQ(rs.Update(), 1);  // nothing pending
-    EXPECT_EQ(rs.SetFieldValue("Name", CString("Early")), 0);
-    EXPECT_EQ(NameAt(rs), "Supply");
 
     ASSERT_EQ(rs.AddNew(), 1);
     EXPECT_EQ(rs.SetFieldValue("Name", "Branch"), 1);
@@ -180,38 +169,25 @@ TEST(ADORecordset, DescribesFields) {
     DuctFixture f;
     Sql(f.db, "CREATE TABLE Wide (ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 LONG)");
     CADORecordset rs(&f.db);
-    ASSERT_TRUE(rs.Open("select ID, Name, Note, Pic from Duct order by ID"));
-    EXPECT_EQ(rs.GetFieldCount(), 4);
-    EXPECT_EQ(rs.GetFieldName(1), "Name");
-    EXPECT_EQ(rs.GetFieldName(9), "");
-    EXPECT_EQ(rs.GetField("Nope"), nullptr);
-    EXPECT_EQ(rs.GetFieldType("Nope"), 0);
-    EXPECT_EQ(rs.GetFieldDefineSize(9), -1);
-    EXPECT_EQ(rs.GetFieldAttributes("Nope"), -1);
-    EXPECT_EQ(rs.GetFieldActualSize(9), -1);
-    EXPECT_EQ(rs.GetLastError(), 0u);  // those are not recorded
-    EXPECT_EQ(rs.GetFieldType(2), NUVADO::adLongVarWChar);
-    EXPECT_EQ(rs.GetFieldDefineSize("Name"), 50);
-
+    ASSERT_TRUE(rs.Open("select ID, Name, Note from Duct order by ID"));
+    // Unknown fields give neutral values and record nothing.
+    EXPECT_TRUE(rs.GetFieldName(9) == "" && rs.GetField("Nope") == nullptr && rs.GetFieldType("Nope") == 0);
+    EXPECT_TRUE(rs.GetFieldDefineSize(9) == -1 && rs.GetFieldAttributes("Nope") == -1 && rs.GetFieldActualSize(9) == -1);
+    EXPECT_EQ(rs.GetLastError(), 0u);
     CADOFieldInfo info;
     EXPECT_EQ(rs.GetFieldInfo("Name", &info), 1);
     EXPECT_STREQ(info.m_strName, "Name");
-    EXPECT_EQ(info.m_nType, NUVADO::adVarWChar);
-    EXPECT_EQ(info.m_lDefinedSize, 50);
-    EXPECT_EQ(info.m_lSize, 12);  // "Supply" in UTF-16
-    EXPECT_EQ(rs.GetFieldInfo(3, &info), 1);
-    EXPECT_TRUE(info.m_lAttributes & NUVADO::adFldLong);
+    EXPECT_TRUE(info.m_nType == NUVADO::adVarWChar && info.m_lDefinedSize == 50 && info.m_lSize == 12);  // UTF-16
     rs.MoveLast();
     rs.MoveNext();
-    EXPECT_EQ(rs.GetFieldInfo(1, &info), 1);
-    EXPECT_EQ(info.m_lSize, 0);  // at the end
-
+    EXPECT_EQ(rs.GetFieldInfo(2, &info), 1);
+    EXPECT_TRUE(info.m_lSize == 0 && (info.m_lAttributes & NUVADO::adFldLong));  // at the end: no size
     ASSERT_TRUE(rs.Open("select * from Wide"));
     EXPECT_EQ(rs.GetFieldInfo(0, &info), 1);
     EXPECT_STREQ(info.m_strName, "ABCDEFGHIJKLMNOPQRSTUVWXYZ012");
 }
 
-TEST(ADORecordset, ExportsTextClonesAndRequeries) {
+TEST(ADORecordset, ExportsText) {
     DuctFixture f;
     CADORecordset rs(&f.db);
     ASSERT_TRUE(rs.Open("select ID, Name, Flow from Duct where ID <= 3 order by ID"));
@@ -219,52 +195,6 @@ TEST(ADORecordset, ExportsTextClonesAndRequeries) {
     rs.MoveFirst();
     EXPECT_EQ(rs.GetString(";", "|", "NULL", 2), "1;Supply;0.1|2;Return;|");
 
-    CADORecordset copy;
-    EXPECT_EQ(rs.Clone(copy), 1);
-    copy.MoveLast();
-    EXPECT_EQ(NameAt(copy), "Spur");
-
-    Sql(f.db, "INSERT INTO Duct (Name) VALUES ('Late')");
-    Sql(f.db, "UPDATE Duct SET ID = 0 WHERE Name = 'Late'");
-    EXPECT_EQ(rs.Requery(), 1);
-    EXPECT_EQ(rs.GetRecordCount(), 4u);
-    rs.MoveFirst();
-    EXPECT_EQ(NameAt(rs), "Late");
-}
-
-struct DuctRow : NUVADO::CADORecordBinding {
-    std::int32_t id = 0;
-    char name[51] = {};
-    unsigned long nameStatus = 0;
-    BEGIN_ADO_BINDING(DuctRow)
-    ADO_FIXED_LENGTH_ENTRY2(1, NUVADO::adInteger, id, false)
-    ADO_VARIABLE_LENGTH_ENTRY2(2, NUVADO::adVarChar, name, sizeof(name), nameStatus, true)
-    END_ADO_BINDING()
-};
-
-TEST(ADORecordset, BindsRecordsAndRunsCommands) {
-    DuctFixture f;
-    CADORecordset rs(&f.db);
-    ASSERT_TRUE(rs.Open("select ID, Name from Duct order by ID"));
-    DuctRow row;
-    EXPECT_EQ(rs.AddNew(row), 0);  // not bound yet: captured
-    EXPECT_EQ(rs.GetLastError(), static_cast<std::uint32_t>(E_POINTER));
-    ASSERT_EQ(rs.RecordBinding(row), 1);
-    EXPECT_EQ(row.id, 1);
-    EXPECT_STREQ(row.name, "Supply");
-    rs.MoveNext();
-    EXPECT_STREQ(row.name, "Return");
-    std::strcpy(row.name, "Bound");
-    EXPECT_EQ(rs.AddNew(row), 1);
-    EXPECT_EQ(Shell(f.path, "SELECT ID FROM Duct WHERE Name = 'Bound'"), "6\n");
-
-    CADOCommand command(&f.db, "SELECT Name FROM Duct WHERE DN >= 4 ORDER BY DN", CADOCommand::typeCmdText);
-    EXPECT_EQ(rs.Execute(&command), 1);
-    EXPECT_EQ(rs.GetRecordCount(), 2u);
-    EXPECT_EQ(NameAt(rs), "Exhaust");
-    command.SetText("SELECT Nope FROM Duct");
-    EXPECT_EQ(rs.Execute(&command), 0);
-    EXPECT_NE(rs.GetLastErrorString().Find("Nope"), -1);
 }
 
 }  // namespace
