@@ -101,8 +101,10 @@ HBITMAP BlobToBitmap(const std::uint8_t* data, std::size_t size) {
     std::size_t tableAt = sizeof file + header.biSize;
     if (tableAt + colours * sizeof(RGBQUAD) > size) return nullptr;
     long height = header.biHeight < 0 ? -static_cast<long>(header.biHeight) : header.biHeight;
+    // The pixels must lie inside the image; checked by division so huge sizes cannot wrap.
+    if (file.bfOffBits > size || RowBytes(header.biWidth, bitCount) > (size - file.bfOffBits) / static_cast<std::size_t>(height))
+        return nullptr;
     std::size_t imageBytes = RowBytes(header.biWidth, bitCount) * static_cast<std::size_t>(height);
-    if (file.bfOffBits > size || size - file.bfOffBits < imageBytes) return nullptr;
 
     std::vector<std::uint8_t> infoBytes(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
     auto* info = reinterpret_cast<BITMAPINFO*>(infoBytes.data());

@@ -120,6 +120,15 @@ TEST(LongData, BitmapsAreStoredAsBitmapFilesAtTheDisplayDepth) {
     f.rs.AppendChunk("Pic", "XM0123456789abcdef0123456789abcdef0123456789abcdef0123456789", 60);
     f.rs.Update();
     EXPECT_EQ(f.rs.GetChunk("Pic", kept), 0);
+    // A bitmap header claiming far more pixels than the field holds.
+    std::uint8_t huge[60] = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0x7F,
+                             0xFF, 0xFF, 0xFF, 0x7F, 1, 0, 32};
+    f.rs.MoveFirst();
+    f.rs.Edit();
+    f.rs.AppendChunk("Pic", huge, sizeof huge);
+    f.rs.Update();
+    f.rs.MoveFirst();
+    EXPECT_EQ(f.rs.GetChunk("Pic", kept), 0);
     EXPECT_EQ(kept.GetSafeHandle(), before);
     EXPECT_EQ(f.rs.GetChunk("Name", kept), 0);  // not long data
     EXPECT_EQ(f.rs.AppendChunk("Pic", static_cast<HBITMAP>(nullptr)), 0);
