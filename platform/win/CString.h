@@ -1,5 +1,5 @@
 // CString: the kernel's text type. A value holding code page 936 (GBK) bytes, where a byte of
-// 0x80 or above starts a double-byte character. The MFC-style operations never split such a
+// 0x80 or above starts a double-byte character. The framework-style operations never split such a
 // character: searches, case changes and trimming walk the text character by character.
 #pragma once
 
