@@ -35,7 +35,6 @@
 #include "ado/AdoEnums.h"
 #include "ado/Ado.h"
 #include "acad/AcDb.h"
-#include "db/FrameworkBase.h"
 #include "db/ADODatabase.h"
 #include "db/ADORecordset.h"
 #include "db/ADOCommand.h"
@@ -45,3 +44,5 @@
 #include "acad/AcGe.h"
 #include "acad/AcutGeom.h"
 #include "acad/AcutWcMatch.h"
+#include "win/CException.h"
+#include "win/CBitmap.h"

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "db/FrameworkBase.h"
+#include "win/CException.h"
 #include "win/CString.h"
 
 class CADOException : public CException {

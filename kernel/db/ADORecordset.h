@@ -14,7 +14,7 @@
 
 #include "ado/Ado.h"
 #include "com/Com.h"
-#include "db/FrameworkBase.h"
+#include "win/CBitmap.h"
 #include "win/CString.h"
 #include "win/Gdi.h"
 

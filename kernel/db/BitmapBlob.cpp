@@ -104,7 +104,6 @@ HBITMAP BlobToBitmap(const std::uint8_t* data, std::size_t size) {
     // The pixels must lie inside the image; checked by division so huge sizes cannot wrap.
     if (file.bfOffBits > size || RowBytes(header.biWidth, bitCount) > (size - file.bfOffBits) / static_cast<std::size_t>(height))
         return nullptr;
-    std::size_t imageBytes = RowBytes(header.biWidth, bitCount) * static_cast<std::size_t>(height);
 
     std::vector<std::uint8_t> infoBytes(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);
     auto* info = reinterpret_cast<BITMAPINFO*>(infoBytes.data());
@@ -114,34 +113,9 @@ HBITMAP BlobToBitmap(const std::uint8_t* data, std::size_t size) {
 
     ScreenContext screen;
     if (!screen.get()) return nullptr;
-    // Pixels go into a section of the stored format, which is then drawn into a bitmap of the
-    // display's format: the device-dependent bitmap the caller receives.
-    void* bits = nullptr;
-    HBITMAP section = CreateDIBSection(screen.get(), info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (!section || !bits) {
-        if (section) DeleteObject(section);
-        return nullptr;
-    }
-    std::memcpy(bits, data + file.bfOffBits, imageBytes);
-    HBITMAP result = CreateCompatibleBitmap(screen.get(), header.biWidth, static_cast<int>(height));
-    HDC from = CreateCompatibleDC(screen.get());
-    HDC to = CreateCompatibleDC(screen.get());
-    bool ok = result && from && to;
-    if (ok) {
-        HGDIOBJ oldFrom = SelectObject(from, section);
-        HGDIOBJ oldTo = SelectObject(to, result);
-        ok = BitBlt(to, 0, 0, header.biWidth, static_cast<int>(height), from, 0, 0, SRCCOPY) != FALSE;
-        SelectObject(from, oldFrom);
-        SelectObject(to, oldTo);
-    }
-    if (from) DeleteDC(from);
-    if (to) DeleteDC(to);
-    DeleteObject(section);
-    if (!ok && result) {
-        DeleteObject(result);
-        result = nullptr;
-    }
-    return result;
+    // The caller receives a device-dependent bitmap: of the display's format, whatever the
+    // stored one.
+    return CreateDIBitmap(screen.get(), &info->bmiHeader, CBM_INIT, data + file.bfOffBits, info, DIB_RGB_COLORS);
 }
 
 }  // namespace NUVDb

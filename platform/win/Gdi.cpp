@@ -303,6 +303,28 @@ Bitmap* NewBitmap(int width, int height, int bpp, bool dib) {
     return b;
 }
 
+// The colour table of an indexed DIB: its own RGB entries, or with DIB_PAL_COLORS indices into
+// the context's palette. Empty for 16 bits and more; false when palette indices have no context.
+bool DibColorTable(HDC hdc, const BITMAPINFO* info, UINT usage, std::vector<RGBQUAD>& colors) {
+    colors.clear();
+    int bpp = info->bmiHeader.biBitCount;
+    if (bpp > 8) return true;
+    std::size_t n = info->bmiHeader.biClrUsed ? std::min<std::size_t>(info->bmiHeader.biClrUsed, 1u << bpp) : (1u << bpp);
+    if (usage == DIB_PAL_COLORS) {
+        DC* dc = As<DC>(hdc, Kind::DC);
+        if (!dc) return false;
+        const WORD* idx = reinterpret_cast<const WORD*>(info->bmiColors);
+        const auto& e = dc->palette->entries;
+        for (std::size_t i = 0; i < n; ++i) {
+            PALETTEENTRY pe = idx[i] < e.size() ? e[idx[i]] : PALETTEENTRY{0, 0, 0, 0};
+            colors.push_back(Quad(pe.peRed, pe.peGreen, pe.peBlue));
+        }
+    } else {
+        colors.assign(info->bmiColors, info->bmiColors + n);
+    }
+    return true;
+}
+
 int DcBitsPerPixel(const DC* dc) { return dc->memory ? dc->bpp : g_screenBpp.load(); }
 
 }  // namespace
@@ -349,21 +371,7 @@ HBITMAP CreateDIBSection(HDC hdc, const BITMAPINFO* info, UINT usage, void** bit
         !ValidBitCount(bpp) || h.biCompression != BI_RGB)
         return nullptr;
     std::vector<RGBQUAD> colors;
-    if (bpp <= 8) {
-        std::size_t n = h.biClrUsed ? std::min<std::size_t>(h.biClrUsed, 1u << bpp) : (1u << bpp);
-        if (usage == DIB_PAL_COLORS) {
-            DC* dc = As<DC>(hdc, Kind::DC);
-            if (!dc) return nullptr;
-            const WORD* idx = reinterpret_cast<const WORD*>(info->bmiColors);
-            for (std::size_t i = 0; i < n; ++i) {
-                const auto& e = dc->palette->entries;
-                PALETTEENTRY pe = idx[i] < e.size() ? e[idx[i]] : PALETTEENTRY{0, 0, 0, 0};
-                colors.push_back(Quad(pe.peRed, pe.peGreen, pe.peBlue));
-            }
-        } else {
-            colors.assign(info->bmiColors, info->bmiColors + n);
-        }
-    }
+    if (!DibColorTable(hdc, info, usage, colors)) return nullptr;
     LONG height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
     Bitmap* b = NewBitmap(h.biWidth, height, bpp, true);
     if (!b) return nullptr;
@@ -670,4 +678,54 @@ int GetDIBits(HDC hdc, HBITMAP hbm, UINT startScan, UINT scanLines, LPVOID bits,
         for (int x = 0; x < n; ++x) PutColor(dr, bpp, x, ColorAt(sr, b->bpp, x, srcTable), map);
     }
     return copied;
+}
+
+int SetDIBits(HDC hdc, HBITMAP hbm, UINT startScan, UINT scanLines, const void* bits, const BITMAPINFO* info, UINT usage) {
+    Bitmap* b = As<Bitmap>(hbm, Kind::Bitmap);
+    if (!b || b->stock || b->selectedIn || !bits || !info || (hdc && !As<DC>(hdc, Kind::DC))) return 0;
+    const BITMAPINFOHEADER& h = info->bmiHeader;
+    int bpp = h.biBitCount;
+    if (h.biSize < sizeof(BITMAPINFOHEADER) || !ValidBitCount(bpp) || h.biCompression != BI_RGB || h.biWidth <= 0 ||
+        h.biHeight == 0 || h.biPlanes != 1)
+        return 0;
+    std::vector<RGBQUAD> srcTable;
+    if (!DibColorTable(hdc, info, usage, srcTable)) return 0;
+    int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+    bool topDown = h.biHeight < 0;
+    std::size_t stride = static_cast<std::size_t>(DibStride(h.biWidth, bpp));
+    if (startScan >= static_cast<UINT>(height)) return 0;
+    UINT end = std::min<UINT>(startScan + std::min<UINT>(scanLines, static_cast<UINT>(height)), static_cast<UINT>(height));
+
+    const auto* in = static_cast<const std::uint8_t*>(bits);
+    IndexMapper map(TableOf(*b));
+    int n = std::min(h.biWidth, static_cast<LONG>(b->width));
+    int copied = 0;
+    for (UINT scan = startScan; scan < end; ++scan, ++copied) {
+        int dstRow = topDown ? static_cast<int>(scan) : b->height - 1 - static_cast<int>(scan);
+        if (dstRow < 0 || dstRow >= b->height) continue;
+        const std::uint8_t* sr = in + static_cast<std::size_t>(scan - startScan) * stride;
+        std::uint8_t* dr = b->Row(dstRow);
+        if (b->bpp == bpp && bpp >= 24) {
+            std::memcpy(dr, sr, static_cast<std::size_t>(n) * (bpp / 8));
+            if (bpp == 32)
+                for (int x = 0; x < n; ++x) dr[4 * x + 3] = 0;
+            continue;
+        }
+        for (int x = 0; x < n; ++x) PutColor(dr, b->bpp, x, ColorAt(sr, bpp, x, srcTable), map);
+    }
+    return copied;
+}
+
+HBITMAP CreateDIBitmap(HDC hdc, const BITMAPINFOHEADER* header, DWORD init, const void* bits, const BITMAPINFO* info,
+                       UINT usage) {
+    if (!header || header->biWidth <= 0 || header->biHeight == 0) return nullptr;
+    int height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+    HBITMAP made = CreateCompatibleBitmap(hdc, header->biWidth, height);
+    if (!made || !(init & CBM_INIT)) return made;
+    // A bitmap that cannot take the pixels it was asked to start with is no bitmap at all.
+    if (SetDIBits(hdc, made, 0, static_cast<UINT>(height), bits, info, usage) == 0) {
+        DeleteObject(made);
+        return nullptr;
+    }
+    return made;
 }

@@ -120,6 +120,7 @@ struct XFORM {
 #define DIB_RGB_COLORS 0
 #define DIB_PAL_COLORS 1
 #define SRCCOPY 0x00CC0020
+#define CBM_INIT 0x04
 
 // Region data, combination modes and results.
 #define RDH_RECTANGLES 1
@@ -173,6 +174,16 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitCount, const vo
 HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height);
 HBITMAP CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, void** bits, HANDLE section, DWORD offset);
 int GetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT scanLines, LPVOID bits, LPBITMAPINFO info, UINT usage);
+// Writes DIB rows into a bitmap not selected into any context, converting them to its format.
+// Scan lines count from the bottom of a bottom-up DIB and from the top of a top-down one, bits
+// holding the first of them; colours of indexed DIBs come from info, or with DIB_PAL_COLORS from
+// the palette of dc (which may be null for DIB_RGB_COLORS). The number of lines written, 0 on
+// failure.
+int SetDIBits(HDC dc, HBITMAP bitmap, UINT startScan, UINT scanLines, const void* bits, const BITMAPINFO* info, UINT usage);
+// A device-dependent bitmap of dc's format and of header's size; with CBM_INIT its pixels are
+// set from bits and info as SetDIBits does, otherwise they start black.
+HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER* header, DWORD init, const void* bits, const BITMAPINFO* info,
+                       UINT usage);
 
 // Objects in general: BITMAP or DIBSECTION for bitmaps, the entry count (WORD) for palettes.
 int GetObjectA(HGDIOBJ object, int size, LPVOID out);

@@ -1,12 +1,4 @@
-#include "db/FrameworkBase.h"
-
-IMPLEMENT_DYNAMIC(CException, CObject)
-
-BOOL CException::GetErrorMessage(char* buffer, UINT bufferSize, UINT* helpContext) const {
-    if (helpContext) *helpContext = 0;
-    if (buffer && bufferSize) buffer[0] = '\0';
-    return FALSE;
-}
+#include "win/CBitmap.h"
 
 BOOL CGdiObject::Attach(HGDIOBJ object) {
     if (!object || m_hObject) return FALSE;
