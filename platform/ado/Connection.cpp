@@ -54,8 +54,9 @@ bool ParseStoredDate(const char* s, int n, DATE& out) {
     return NUVCom::DateFromParts(y, mo, d, h, mi, se, out);
 }
 
-void Natural(sqlite3_stmt* st, int i, VARIANT& out) {
-    switch (sqlite3_column_type(st, i)) {
+// The value as the engine holds it; kind is the column's sqlite3_column_type.
+void Natural(sqlite3_stmt* st, int i, int kind, VARIANT& out) {
+    switch (kind) {
     case SQLITE_INTEGER: {
         sqlite3_int64 v = sqlite3_column_int64(st, i);
         if (v >= INT32_MIN && v <= INT32_MAX) out.vt = VT_I4, out.lVal = static_cast<std::int32_t>(v);
@@ -81,16 +82,14 @@ void Natural(sqlite3_stmt* st, int i, VARIANT& out) {
     }
 }
 
-}  // namespace
-
-void ReadCellInto(sqlite3_stmt* st, int i, const Column& col, VARIANT& out) {
-    VariantClear(&out);
+// Reads into a cell that holds nothing to release; want is the field's variant tag (VT_VARIANT
+// when the column has no declared type).
+void ReadCell(sqlite3_stmt* st, int i, VARTYPE want, VARIANT& out) {
     int kind = sqlite3_column_type(st, i);
     if (kind == SQLITE_NULL) {
         out.vt = VT_NULL;
         return;
     }
-    VARTYPE want = col.typed ? VariantTypeOf(col.type) : static_cast<VARTYPE>(VT_VARIANT);
     // The common cases without a detour through a general conversion.
     if (want == VT_I4 && kind == SQLITE_INTEGER) {
         sqlite3_int64 v = sqlite3_column_int64(st, i);
@@ -118,7 +117,7 @@ void ReadCellInto(sqlite3_stmt* st, int i, const Column& col, VARIANT& out) {
         out.dblVal = sqlite3_column_double(st, i);
         return;
     }
-    if (want == VT_BSTR && kind == SQLITE_TEXT) return Natural(st, i, out);
+    if (want == VT_BSTR && kind == SQLITE_TEXT) return Natural(st, i, kind, out);
     if (want == VT_DATE && kind == SQLITE_TEXT) {
         DATE d;
         if (ParseStoredDate(reinterpret_cast<const char*>(sqlite3_column_text(st, i)), sqlite3_column_bytes(st, i), d)) {
@@ -126,7 +125,7 @@ void ReadCellInto(sqlite3_stmt* st, int i, const Column& col, VARIANT& out) {
             out.date = d;
             return;
         }
-        return Natural(st, i, out);  // not a date: the text as it is
+        return Natural(st, i, kind, out);  // not a date: the text as it is
     }
     if (want == VT_CY && (kind == SQLITE_FLOAT || kind == SQLITE_INTEGER)) {
         out.vt = VT_CY;
@@ -153,7 +152,7 @@ void ReadCellInto(sqlite3_stmt* st, int i, const Column& col, VARIANT& out) {
         out.bstrVal = AllocBstr(std::string_view(s, static_cast<std::size_t>(sqlite3_column_bytes(st, i))));
         return;
     }
-    Natural(st, i, out);
+    Natural(st, i, kind, out);
     if (want == VT_VARIANT || want == out.vt) return;
     if (want == VT_DATE && out.vt == VT_I4) {  // whole day numbers
         double d = out.lVal;
@@ -167,6 +166,15 @@ void ReadCellInto(sqlite3_stmt* st, int i, const Column& col, VARIANT& out) {
         VariantClear(&out);
         std::memcpy(&out, &t, sizeof t);
     }
+}
+
+VARTYPE WantedType(const Column& col) { return col.typed ? VariantTypeOf(col.type) : static_cast<VARTYPE>(VT_VARIANT); }
+
+}  // namespace
+
+void ReadCellInto(sqlite3_stmt* st, int i, const Column& col, VARIANT& out) {
+    VariantClear(&out);
+    ReadCell(st, i, WantedType(col), out);
 }
 
 namespace {
@@ -373,13 +381,16 @@ std::shared_ptr<Snapshot> Load(Database& db, sqlite3_stmt* st, const std::string
         s->cols.push_back(std::move(c));
     }
     std::size_t ncols = static_cast<std::size_t>(n);
+    std::vector<VARTYPE> want(ncols);
+    for (std::size_t i = 0; i < ncols; ++i) want[i] = WantedType(s->cols[i]);
+    s->Reserve(Snapshot::kBlockRows);
     for (;;) {
         int rc = sqlite3_step(st);
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW) db.RaiseEngine(rc, sql);
         std::size_t row = s->AddRow();
-        VARIANT* cells = s->Row(row);
-        for (std::size_t i = 0; i < ncols; ++i) ReadCellInto(st, static_cast<int>(i), s->cols[i], cells[i]);
+        VARIANT* cells = s->Row(row);  // fresh nulls: nothing to clear
+        for (std::size_t i = 0; i < ncols; ++i) ReadCell(st, static_cast<int>(i), want[i], cells[i]);
     }
     for (std::size_t i = 0; i < ncols; ++i)
         if (!s->cols[i].typed) InferType(*s, i);

@@ -30,8 +30,19 @@ struct Snapshot {
     ~Snapshot();
     VARIANT* Row(std::size_t r) { return &blocks[r / kBlockRows][(r % kBlockRows) * cols.size()]; }
     VARIANT& Cell(std::size_t r, std::size_t c) { return Row(r)[c]; }
-    std::size_t AddRow();
+    std::size_t AddRow();  // a row of nulls
+    void Reserve(std::size_t n);
 };
+
+// Whether a value of this tag holds no owned memory (nothing for VariantClear to release).
+inline bool IsPlainValue(VARTYPE vt) {
+    switch (vt) {
+    case VT_EMPTY: case VT_NULL: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BOOL:
+    case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_I8: case VT_UI8: case VT_INT: case VT_UINT:
+        return true;
+    default: return false;
+    }
+}
 
 class ConnectionImpl;
 

@@ -81,21 +81,27 @@ private:
 Snapshot::~Snapshot() {
     for (std::size_t r = 0; r < rows; ++r) {
         VARIANT* row = Row(r);
-        for (std::size_t c = 0; c < cols.size(); ++c) VariantClear(&row[c]);
+        // Numbers, dates and nulls own nothing: only texts, arrays and objects need releasing.
+        for (std::size_t c = 0; c < cols.size(); ++c)
+            if (!IsPlainValue(row[c].vt)) VariantClear(&row[c]);
     }
 }
 
 std::size_t Snapshot::AddRow() {
     std::size_t n = cols.size();
-    if (rows % kBlockRows == 0) blocks.emplace_back(new VARIANT[kBlockRows * (n ? n : 1)]);
-    VARIANT* row = &blocks.back()[(rows % kBlockRows) * n];
-    for (std::size_t c = 0; c < n; ++c) {
-        std::memset(&row[c], 0, sizeof(VARIANT));
-        row[c].vt = VT_NULL;
+    if (rows % kBlockRows == 0) {
+        // A whole block of nulls at once; rows added later only take their place in it.
+        std::size_t cells = kBlockRows * (n ? n : 1);
+        blocks.emplace_back(new VARIANT[cells]);
+        VARIANT* b = blocks.back().get();
+        std::memset(static_cast<void*>(b), 0, cells * sizeof(VARIANT));
+        for (std::size_t k = 0; k < cells; ++k) b[k].vt = VT_NULL;
     }
     deleted.push_back(0);
     return rows++;
 }
+
+void Snapshot::Reserve(std::size_t n) { deleted.reserve(n); }
 
 std::shared_ptr<Snapshot> SnapshotFromRowset(const Rowset& rs) {
     auto s = std::make_shared<Snapshot>();
@@ -335,6 +341,7 @@ HRESULT RecordsetImpl::Close() {
 void RecordsetImpl::Rebuild() {
     view_.clear();
     std::size_t n = snap_->rows;
+    view_.reserve(n);
     std::vector<const VARIANT*> vals(filterCols_.size());
     for (std::size_t r = 0; r < n; ++r) {
         if (snap_->deleted[r]) continue;
@@ -1007,6 +1014,12 @@ int RecordsetImpl::ColumnIndex(const _variant_t& index) {
     const VARIANT* v = &index;
     if (v->vt == (VT_BYREF | VT_VARIANT) && v->pvarVal) v = v->pvarVal;
     std::size_t n = snap_->cols.size();
+    // Ordinals, the usual way rows are read in a loop, without a general conversion.
+    if (v->vt == VT_I4 || v->vt == VT_I2 || v->vt == VT_INT) {
+        long i = v->vt == VT_I2 ? v->iVal : v->vt == VT_INT ? v->intVal : v->lVal;
+        if (i < 0 || static_cast<std::size_t>(i) >= n) RaiseItemNotFound(std::to_string(i));
+        return static_cast<int>(i);
+    }
     if (v->vt == VT_BSTR) {
         std::uint32_t len = SysStringLen(v->bstrVal);
         for (std::size_t c = 0; c < n; ++c) {
