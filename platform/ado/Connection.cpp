@@ -15,8 +15,6 @@ namespace NUVADO::detail {
 
 // --- Reading rows ---
 
-namespace {
-
 // Reads the stored date forms without the C library's scanners (every date cell passes here):
 // "YYYY-MM-DD", "YYYY-MM-DD HH:MM[:SS[.fff]]", "YYYY-MM-DDTHH:MM:SS", "HH:MM[:SS]".
 bool ParseStoredDate(const char* s, int n, DATE& out) {
@@ -54,6 +52,8 @@ bool ParseStoredDate(const char* s, int n, DATE& out) {
     return NUVCom::DateFromParts(y, mo, d, h, mi, se, out);
 }
 
+namespace {
+
 // The value as the engine holds it; kind is the column's sqlite3_column_type.
 void Natural(sqlite3_stmt* st, int i, int kind, VARIANT& out) {
     switch (kind) {
@@ -83,8 +83,9 @@ void Natural(sqlite3_stmt* st, int i, int kind, VARIANT& out) {
 }
 
 // Reads into a cell that holds nothing to release; want is the field's variant tag (VT_VARIANT
-// when the column has no declared type).
-void ReadCell(sqlite3_stmt* st, int i, VARTYPE want, VARIANT& out) {
+// when the column has no declared type). With a snapshot, texts and dates of typed fields stay
+// in its arena until asked for.
+void ReadCell(sqlite3_stmt* st, int i, VARTYPE want, VARIANT& out, Snapshot* keep = nullptr) {
     int kind = sqlite3_column_type(st, i);
     if (kind == SQLITE_NULL) {
         out.vt = VT_NULL;
@@ -115,6 +116,12 @@ void ReadCell(sqlite3_stmt* st, int i, VARTYPE want, VARIANT& out) {
     if (want == VT_R8 && (kind == SQLITE_FLOAT || kind == SQLITE_INTEGER)) {
         out.vt = VT_R8;
         out.dblVal = sqlite3_column_double(st, i);
+        return;
+    }
+    if (keep && (want == VT_BSTR || want == VT_DATE) && kind == SQLITE_TEXT) {
+        const char* s = reinterpret_cast<const char*>(sqlite3_column_text(st, i));
+        keep->Store(out, want == VT_BSTR ? Snapshot::kStoredText : Snapshot::kStoredDate, s,
+                    static_cast<std::size_t>(sqlite3_column_bytes(st, i)));
         return;
     }
     if (want == VT_BSTR && kind == SQLITE_TEXT) return Natural(st, i, kind, out);
@@ -383,14 +390,14 @@ std::shared_ptr<Snapshot> Load(Database& db, sqlite3_stmt* st, const std::string
     std::size_t ncols = static_cast<std::size_t>(n);
     std::vector<VARTYPE> want(ncols);
     for (std::size_t i = 0; i < ncols; ++i) want[i] = WantedType(s->cols[i]);
-    s->Reserve(Snapshot::kBlockRows);
+    s->Reserve(1024);
     for (;;) {
         int rc = sqlite3_step(st);
         if (rc == SQLITE_DONE) break;
         if (rc != SQLITE_ROW) db.RaiseEngine(rc, sql);
         std::size_t row = s->AddRow();
         VARIANT* cells = s->Row(row);  // fresh nulls: nothing to clear
-        for (std::size_t i = 0; i < ncols; ++i) ReadCell(st, static_cast<int>(i), want[i], cells[i]);
+        for (std::size_t i = 0; i < ncols; ++i) ReadCell(st, static_cast<int>(i), want[i], cells[i], s.get());
     }
     for (std::size_t i = 0; i < ncols; ++i)
         if (!s->cols[i].typed) InferType(*s, i);

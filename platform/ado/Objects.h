@@ -14,8 +14,11 @@ namespace NUVADO::detail {
 // The rows of a record set: column descriptions and a row-major table of values. Clones share it.
 struct Snapshot {
     std::vector<Column> cols;
-    // Rows live in fixed blocks, so growing never moves the values already read.
-    static constexpr std::size_t kBlockRows = 1024;
+    // Rows live in fixed blocks, so growing never moves the values already read. Blocks hold a
+    // fixed number of cells (or one row when rows are wider) so closed record sets can hand them
+    // on to the next one already mapped.
+    static constexpr std::size_t kBlockCells = 8192;
+    std::size_t rowsPerBlock = 1;
     std::vector<std::unique_ptr<VARIANT[]>> blocks;
     std::vector<std::uint8_t> deleted;
     std::size_t rows = 0;
@@ -28,10 +31,36 @@ struct Snapshot {
     Snapshot(const Snapshot&) = delete;
     Snapshot& operator=(const Snapshot&) = delete;
     ~Snapshot();
-    VARIANT* Row(std::size_t r) { return &blocks[r / kBlockRows][(r % kBlockRows) * cols.size()]; }
-    VARIANT& Cell(std::size_t r, std::size_t c) { return Row(r)[c]; }
+    // Texts and dates read from the engine stay as its bytes in a shared arena until a value is
+    // asked for: opening then makes no string per cell and parses no date. Such a cell carries one
+    // of these private tags, the arena place in llVal (chunk << 32 | offset) and the length in
+    // wReserved1/wReserved2. Chunks are never grown, so filling one copies nothing already kept.
+    static constexpr VARTYPE kStoredText = 0x0FF1;
+    static constexpr VARTYPE kStoredDate = 0x0FF2;
+    static constexpr std::size_t kChunkBytes = 256 * 1024;
+    std::vector<std::string> arena;
+
+    VARIANT* Row(std::size_t r) { return &blocks[r / rowsPerBlock][(r % rowsPerBlock) * cols.size()]; }
+    // A cell as a value (stored texts and dates made into one on the way).
+    VARIANT& Cell(std::size_t r, std::size_t c) {
+        VARIANT& v = Row(r)[c];
+        if (IsStored(v)) Materialize(v);
+        return v;
+    }
     std::size_t AddRow();  // a row of nulls
     void Reserve(std::size_t n);
+
+    static bool IsStored(const VARIANT& v) { return v.vt == kStoredText || v.vt == kStoredDate; }
+    // Keeps engine text as a cell in stored form.
+    void Store(VARIANT& v, VARTYPE tag, const char* s, std::size_t n);
+    std::string_view StoredBytes(const VARIANT& v) const {
+        std::size_t n = v.wReserved1 | static_cast<std::size_t>(v.wReserved2) << 16;
+        std::uint64_t at = static_cast<std::uint64_t>(v.llVal);
+        return std::string_view(arena[at >> 32].data() + (at & 0xFFFFFFFFu), n);
+    }
+    // The value of a stored cell, made fresh (the cell itself stays as it is).
+    void StoredValue(const VARIANT& v, VARIANT& out) const;
+    void Materialize(VARIANT& v) const;
 };
 
 // Whether a value of this tag holds no owned memory (nothing for VariantClear to release).
@@ -39,6 +68,7 @@ inline bool IsPlainValue(VARTYPE vt) {
     switch (vt) {
     case VT_EMPTY: case VT_NULL: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BOOL:
     case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_I8: case VT_UI8: case VT_INT: case VT_UINT:
+    case Snapshot::kStoredText: case Snapshot::kStoredDate:
         return true;
     default: return false;
     }
@@ -54,6 +84,8 @@ std::shared_ptr<Snapshot> RunSql(ConnectionImpl& conn, const std::string& sql, c
 std::shared_ptr<Snapshot> SnapshotFromRowset(const Rowset& rs);
 // Reads column i of the statement's current row as a value of the field's type.
 void ReadCellInto(sqlite3_stmt* st, int i, const Column& col, VARIANT& out);
+// The engine's date text as a date; false when it is not one.
+bool ParseStoredDate(const char* s, int n, DATE& out);
 
 class ConnectionImpl : public NUVCom::Object<_Connection> {
 public:

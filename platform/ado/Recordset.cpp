@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 #include "ado/Objects.h"
 #include "win/FileSystem.h"
@@ -78,6 +79,18 @@ private:
 
 // --- Snapshot ---
 
+namespace {
+
+// Cell blocks of closed snapshots, kept for the next ones: reading a large table again then
+// writes into memory that is already mapped instead of faulting in every page anew.
+std::mutex g_spareMutex;
+std::vector<std::unique_ptr<VARIANT[]>> g_spareBlocks;
+constexpr std::size_t kMaxSpareBlocks = 64;  // 8 MB of cells at most
+std::vector<std::string> g_spareChunks;     // text arena chunks, the same way
+constexpr std::size_t kMaxSpareChunks = 32;  // 8 MB of text at most
+
+}  // namespace
+
 Snapshot::~Snapshot() {
     for (std::size_t r = 0; r < rows; ++r) {
         VARIANT* row = Row(r);
@@ -85,23 +98,91 @@ Snapshot::~Snapshot() {
         for (std::size_t c = 0; c < cols.size(); ++c)
             if (!IsPlainValue(row[c].vt)) VariantClear(&row[c]);
     }
+    std::lock_guard<std::mutex> lock(g_spareMutex);
+    for (std::string& c : arena) {
+        if (g_spareChunks.size() >= kMaxSpareChunks) break;
+        if (c.capacity() != kChunkBytes) continue;
+        c.clear();
+        g_spareChunks.push_back(std::move(c));
+    }
+    if (cols.size() > kBlockCells) return;
+    for (auto& b : blocks) {
+        if (g_spareBlocks.size() >= kMaxSpareBlocks) break;
+        g_spareBlocks.push_back(std::move(b));
+    }
 }
 
 std::size_t Snapshot::AddRow() {
     std::size_t n = cols.size();
-    if (rows % kBlockRows == 0) {
+    if (rows == 0) rowsPerBlock = n == 0 ? kBlockCells : std::max<std::size_t>(1, kBlockCells / n);
+    if (rows % rowsPerBlock == 0) {
         // A whole block of nulls at once; rows added later only take their place in it.
-        std::size_t cells = kBlockRows * (n ? n : 1);
-        blocks.emplace_back(new VARIANT[cells]);
-        VARIANT* b = blocks.back().get();
-        std::memset(static_cast<void*>(b), 0, cells * sizeof(VARIANT));
+        std::size_t cells = std::max(kBlockCells, n);
+        std::unique_ptr<VARIANT[]> b;
+        if (cells == kBlockCells) {
+            std::lock_guard<std::mutex> lock(g_spareMutex);
+            if (!g_spareBlocks.empty()) {
+                b = std::move(g_spareBlocks.back());
+                g_spareBlocks.pop_back();
+            }
+        }
+        if (!b) b.reset(new VARIANT[cells]);
+        std::memset(static_cast<void*>(b.get()), 0, cells * sizeof(VARIANT));
         for (std::size_t k = 0; k < cells; ++k) b[k].vt = VT_NULL;
+        blocks.push_back(std::move(b));
     }
     deleted.push_back(0);
     return rows++;
 }
 
 void Snapshot::Reserve(std::size_t n) { deleted.reserve(n); }
+
+void Snapshot::Store(VARIANT& v, VARTYPE tag, const char* s, std::size_t n) {
+    if (n > 0xFFFFFFFFu) {  // beyond what the length fields hold (and far too long for a date): text now
+        v.vt = VT_BSTR;
+        v.bstrVal = AllocBstr(std::string_view(s, n));
+        return;
+    }
+    if (arena.empty() || arena.back().capacity() - arena.back().size() < n) {
+        std::string chunk;
+        if (n <= kChunkBytes) {
+            std::lock_guard<std::mutex> lock(g_spareMutex);
+            if (!g_spareChunks.empty()) {
+                chunk = std::move(g_spareChunks.back());
+                g_spareChunks.pop_back();
+            }
+        }
+        if (chunk.capacity() < std::max(kChunkBytes, n)) chunk.reserve(std::max(kChunkBytes, n));
+        arena.push_back(std::move(chunk));
+    }
+    std::string& chunk = arena.back();
+    v.vt = tag;
+    v.llVal = static_cast<std::int64_t>((static_cast<std::uint64_t>(arena.size() - 1) << 32) | chunk.size());
+    v.wReserved1 = static_cast<std::uint16_t>(n & 0xFFFF);
+    v.wReserved2 = static_cast<std::uint16_t>(n >> 16);
+    chunk.append(s, n);
+}
+
+void Snapshot::StoredValue(const VARIANT& v, VARIANT& out) const {
+    std::string_view b = StoredBytes(v);
+    if (v.vt == kStoredDate) {
+        DATE d;
+        if (ParseStoredDate(b.data(), static_cast<int>(b.size()), d)) {
+            out.vt = VT_DATE;
+            out.date = d;
+            return;
+        }
+    }
+    out.vt = VT_BSTR;  // text, or date text that is not a date: as it is
+    out.bstrVal = AllocBstr(b);
+}
+
+void Snapshot::Materialize(VARIANT& v) const {
+    VARIANT t;
+    std::memset(&t, 0, sizeof t);
+    StoredValue(v, t);
+    std::memcpy(&v, &t, sizeof t);
+}
 
 std::shared_ptr<Snapshot> SnapshotFromRowset(const Rowset& rs) {
     auto s = std::make_shared<Snapshot>();
@@ -1003,7 +1084,18 @@ FieldsPtr RecordsetImpl::GetFields() {
     return FieldsPtr(fields_);
 }
 
-_variant_t RecordsetImpl::GetCollect(const _variant_t& index) { return _variant_t(Value(ColumnIndex(index))); }
+_variant_t RecordsetImpl::GetCollect(const _variant_t& index) {
+    int i = ColumnIndex(index);
+    std::size_t r = CurrentRow();
+    const VARIANT& cell = snap_->Row(r)[i];
+    // A stored text or date becomes the caller's value directly, with no copy left in the rows.
+    if (Snapshot::IsStored(cell) && !(edit_ != adEditNone && changed_[static_cast<std::size_t>(i)])) {
+        _variant_t out;
+        snap_->StoredValue(cell, out);
+        return out;
+    }
+    return _variant_t(Value(i));
+}
 
 void RecordsetImpl::PutCollect(const _variant_t& index, const _variant_t& value) { PutValue(ColumnIndex(index), value); }
 
