@@ -127,8 +127,10 @@ std::size_t Snapshot::AddRow() {
             }
         }
         if (!b) b.reset(new VARIANT[cells]);
-        std::memset(static_cast<void*>(b.get()), 0, cells * sizeof(VARIANT));
-        for (std::size_t k = 0; k < cells; ++k) b[k].vt = VT_NULL;
+        VARIANT null;
+        std::memset(&null, 0, sizeof null);
+        null.vt = VT_NULL;
+        std::fill(b.get(), b.get() + cells, null);
         blocks.push_back(std::move(b));
     }
     deleted.push_back(0);
@@ -1085,16 +1087,17 @@ FieldsPtr RecordsetImpl::GetFields() {
 }
 
 _variant_t RecordsetImpl::GetCollect(const _variant_t& index) {
-    int i = ColumnIndex(index);
+    std::size_t i = static_cast<std::size_t>(ColumnIndex(index));
     std::size_t r = CurrentRow();
+    if (edit_ != adEditNone && changed_[i]) return _variant_t(editBuf_[i]);
     const VARIANT& cell = snap_->Row(r)[i];
     // A stored text or date becomes the caller's value directly, with no copy left in the rows.
-    if (Snapshot::IsStored(cell) && !(edit_ != adEditNone && changed_[static_cast<std::size_t>(i)])) {
+    if (Snapshot::IsStored(cell)) {
         _variant_t out;
         snap_->StoredValue(cell, out);
         return out;
     }
-    return _variant_t(Value(i));
+    return _variant_t(cell);
 }
 
 void RecordsetImpl::PutCollect(const _variant_t& index, const _variant_t& value) { PutValue(ColumnIndex(index), value); }
