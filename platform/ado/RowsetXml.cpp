@@ -7,6 +7,7 @@
 #include <cstring>
 #include <algorithm>
 #include <map>
+#include <set>
 #include <pugixml.hpp>
 
 #include "ado/AdoInternal.h"
@@ -126,10 +127,21 @@ std::string WriteRowsetXml(const Rowset& rs, const std::vector<std::size_t>& row
          "\txmlns:z='#RowsetSchema'>\n"
          "<s:Schema id='RowsetSchema'>\n";
     x += std::string("\t<s:ElementType name='row' content='eltOnly'") + (updatable ? " rs:updatable='true'" : "") + ">\n";
+    // A column whose name cannot be an XML attribute gets a stand-in name (its real name goes in
+    // rs:name); the stand-in must not collide with any other column's attribute name.
     std::vector<std::string> attr(rs.columns.size());
+    std::set<std::string> taken;
+    for (const RowsetColumn& col : rs.columns)
+        if (ValidXmlName(col.name)) taken.insert(col.name);
     for (std::size_t c = 0; c < rs.columns.size(); ++c) {
         const RowsetColumn& col = rs.columns[c];
-        attr[c] = ValidXmlName(col.name) ? col.name : "c" + std::to_string(c);
+        if (ValidXmlName(col.name)) {
+            attr[c] = col.name;
+        } else {
+            std::size_t n = c;
+            do attr[c] = "c" + std::to_string(n++);
+            while (!taken.insert(attr[c]).second);
+        }
         x += "\t\t<s:AttributeType name='";
         Escape(x, attr[c]);
         x += "'";

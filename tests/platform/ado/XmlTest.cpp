@@ -161,4 +161,22 @@ TEST(AdoXml, MalformedFilesAreRefusedWithAReason) {
     EXPECT_NE(d.find("none.xml"), std::string::npos);
 }
 
+// Found by fuzzing: a field whose name cannot be an XML attribute was written under a stand-in
+// name that another field already had, so the saved file could not be read again.
+TEST(AdoXml, StandInNamesNeverCollideWithRealOnes) {
+    NUVADO::Rowset rs;
+    for (const char* name : {"c1", "c2", "a b", "x&y"}) {
+        NUVADO::RowsetColumn col;
+        col.name = name;
+        rs.columns.push_back(col);
+    }
+    for (int v = 0; v < 4; ++v) rs.cells.emplace_back(static_cast<long>(v));
+    std::string xml = NUVADO::WriteRowsetXml(rs, {0}, true);
+    NUVADO::Rowset back;
+    std::string why;
+    ASSERT_TRUE(NUVADO::ReadRowsetXml(xml, back, &why)) << why;
+    ASSERT_EQ(back.columns.size(), 4u);
+    for (std::size_t c = 0; c < 4; ++c) EXPECT_EQ(back.columns[c].name, rs.columns[c].name);
+}
+
 }  // namespace
