@@ -553,7 +553,7 @@ HRESULT ConnectionImpl::Open(const _bstr_t& connectionString, const _bstr_t&, co
     ConnectionString cs;
     std::string why;
     if (!cs.Parse(text, &why))
-        Raise(static_cast<unsigned>(E_FAIL), "Format of the initialization string does not conform to the OLE DB specification (" + why + ").",
+        Raise(static_cast<unsigned>(E_FAIL), "Format of the initialization string is not valid (" + why + ").",
               kConnectionSource);
     const std::string* provider = cs.Find("Provider");
     if (!provider || !(StartsWithNoCase(*provider, "Microsoft.Jet.OLEDB") || StartsWithNoCase(*provider, "Microsoft.ACE.OLEDB")))
