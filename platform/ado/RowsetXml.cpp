@@ -267,9 +267,13 @@ bool ParseValue(const char* text, const RowsetColumn& col, _variant_t& out) {
             // Fractions of seconds are written by some writers: cut them.
             std::string cut = text;
             std::size_t dot = cut.find('.');
-            if (dot == std::string::npos) return false;
-            cut.erase(dot);
-            if (!t.ParseDateTime(cut.c_str())) return false;
+            if (dot != std::string::npos) cut.erase(dot);
+            if (dot == std::string::npos || !t.ParseDateTime(cut.c_str())) {
+                // The engine keeps dates as text, so a date column can hold any text; a record
+                // set saved with such a value must open again, giving the text back as it was.
+                out = std::move(s);
+                return true;
+            }
         }
         out = _variant_t(t.m_dt, VT_DATE);
         return true;

@@ -179,4 +179,24 @@ TEST(AdoXml, StandInNamesNeverCollideWithRealOnes) {
     for (std::size_t c = 0; c < 4; ++c) EXPECT_EQ(back.columns[c].name, rs.columns[c].name);
 }
 
+// Dates live as text in the engine, so a date column may hold any text; saving such a record set
+// must not give a file that cannot be opened again.
+TEST(AdoXml, TextInADateColumnComesBackAsText) {
+    NUVADO::Rowset rs;
+    NUVADO::RowsetColumn col;
+    col.name = "Made";
+    col.type = adDate;
+    rs.columns.push_back(col);
+    rs.cells.emplace_back(_bstr_t("soon"));
+    rs.cells.emplace_back(COleDateTime(2006, 5, 1, 13, 45, 0).m_dt, VT_DATE);
+    std::string why;
+    NUVADO::Rowset back;
+    ASSERT_TRUE(NUVADO::ReadRowsetXml(NUVADO::WriteRowsetXml(rs, {0, 1}, true), back, &why)) << why;
+    ASSERT_EQ(back.Rows(), 2u);
+    EXPECT_EQ(back.cells[0].vt, VT_BSTR);
+    EXPECT_STREQ(static_cast<const char*>(_bstr_t(back.cells[0].bstrVal)), "soon");
+    EXPECT_EQ(back.cells[1].vt, VT_DATE);
+    EXPECT_EQ(back.cells[1].date, rs.cells[1].date);
+}
+
 }  // namespace
