@@ -174,4 +174,13 @@ void CheckColumns(const CsvTable& table, const std::string& path, const std::vec
     }
 }
 
+void AddTotals(Report& report, const SegmentTotals& totals) {
+    Block& tot = report.AddQuantities("totals", "Totals");
+    Put(tot, "segments", "segments", "", static_cast<double>(totals.segments));
+    Put(tot, "length", "length", "m", totals.length);
+    Put(tot, "friction_loss", "friction loss", "Pa", totals.friction);
+    Put(tot, "local_loss", "local loss", "Pa", totals.local);
+    Put(tot, "total_loss", "total pressure loss", "Pa", totals.friction + totals.local);
+}
+
 }  // namespace nuvcalc

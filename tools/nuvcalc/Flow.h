@@ -79,4 +79,17 @@ private:
 // Rejects columns other than the allowed ones (a misspelt column would be silently ignored).
 void CheckColumns(const CsvTable& table, const std::string& path, const std::vector<std::string>& allowed);
 
+// Running totals of a segment table (duct or pipe runs), printed as the report's last block.
+struct SegmentTotals {
+    std::size_t segments = 0;
+    double length = 0, friction = 0, local = 0;
+    void Add(double segmentLength, double segmentFriction, double segmentLocal) {
+        ++segments;
+        length += segmentLength;
+        friction += segmentFriction;
+        local += segmentLocal;
+    }
+};
+void AddTotals(Report& report, const SegmentTotals& totals);
+
 }  // namespace nuvcalc

@@ -132,7 +132,7 @@ int Batch(const Options& o, std::ostream& out) {
                              {"length_m", "l", "m"}, {"velocity_m_s", "v", "m/s"}, {"reynolds", "Re", ""},
                              {"lambda", "λ", ""}, {"rm_pa_m", "Rm", "Pa/m"}, {"friction_pa", "Δp fr", "Pa"},
                              {"zeta", "Σζ", ""}, {"local_pa", "Δp loc", "Pa"}, {"total_pa", "Δp", "Pa"}});
-    double totalLength = 0, totalFriction = 0, totalLocal = 0;
+    SegmentTotals totals;
     for (std::size_t i = 0; i < t.rows.size(); ++i) {
         const RowReader row(t, i, path);
         const std::string id = row.Text("id", std::to_string(i + 1));
@@ -150,16 +150,9 @@ int Batch(const Options& o, std::ostream& out) {
         const double local = NUV::Pd(zeta, p.v, w.rho);
         seg.rows.push_back({id, diameter, m3s * 3600.0, length, p.v, p.re, p.design.lambda, p.rm, friction, zeta,
                             local, friction + local});
-        totalLength += length;
-        totalFriction += friction;
-        totalLocal += local;
+        totals.Add(length, friction, local);
     }
-    Block& tot = r.AddQuantities("totals", "Totals");
-    Put(tot, "segments", "segments", "", static_cast<double>(t.rows.size()));
-    Put(tot, "length", "length", "m", totalLength);
-    Put(tot, "friction_loss", "friction loss", "Pa", totalFriction);
-    Put(tot, "local_loss", "local loss", "Pa", totalLocal);
-    Put(tot, "total_loss", "total pressure loss", "Pa", totalFriction + totalLocal);
+    AddTotals(r, totals);
     Emit(r, o, out);
     return 0;
 }
