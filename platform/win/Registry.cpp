@@ -230,6 +230,13 @@ bool Resolve(HKEY key, HKEY& root, std::string& path, REGSAM& access) {
     return true;
 }
 
+// Resolves a handle for an operation that needs the given access right.
+LONG ResolveFor(HKEY key, REGSAM need, HKEY& root, std::string& path) {
+    REGSAM rights;
+    if (!Resolve(key, root, path, rights)) return ERROR_INVALID_HANDLE;
+    return (rights & need) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
+}
+
 // The API bytes of a stored value: REG_SZ as GBK with its terminating zero, others as stored.
 std::string ApiBytes(const Value& v) {
     if (v.type == REG_SZ) return NUVWin::Utf8ToGbk(v.data) + '\0';
@@ -329,9 +336,7 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE 
     std::lock_guard guard(g_mutex);
     HKEY root;
     std::string path;
-    REGSAM rights;
-    if (!Resolve(key, root, path, rights)) return ERROR_INVALID_HANDLE;
-    if (!(rights & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    if (LONG rc = ResolveFor(key, KEY_QUERY_VALUE, root, path); rc != ERROR_SUCCESS) return rc;
     const Key* k = Current(root).Find(path);
     if (!k) return ERROR_KEY_DELETED;
     const Value* v = Document::FindValue(*k, ToUtf8(valueName));
@@ -345,9 +350,7 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* d
     std::lock_guard guard(g_mutex);
     HKEY root;
     std::string path;
-    REGSAM rights;
-    if (!Resolve(key, root, path, rights)) return ERROR_INVALID_HANDLE;
-    if (!(rights & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    if (LONG rc = ResolveFor(key, KEY_SET_VALUE, root, path); rc != ERROR_SUCCESS) return rc;
     Value value{ToUtf8(valueName), type, std::string(reinterpret_cast<const char*>(data ? data : reinterpret_cast<const BYTE*>("")), size)};
     if (!Storable(value.name)) return ERROR_INVALID_PARAMETER;
     if (type == REG_SZ) {
@@ -369,9 +372,7 @@ LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
     std::lock_guard guard(g_mutex);
     HKEY root;
     std::string path;
-    REGSAM rights;
-    if (!Resolve(key, root, path, rights)) return ERROR_INVALID_HANDLE;
-    if (!(rights & KEY_SET_VALUE)) return ERROR_ACCESS_DENIED;
+    if (LONG rc = ResolveFor(key, KEY_SET_VALUE, root, path); rc != ERROR_SUCCESS) return rc;
     std::string name = ToUtf8(valueName);
     return Mutate(root, [&](Document& doc, bool& changed) -> LONG {
         Key* k = doc.Find(path);
@@ -418,9 +419,7 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD,
     std::lock_guard guard(g_mutex);
     HKEY root;
     std::string path;
-    REGSAM rights;
-    if (!Resolve(key, root, path, rights)) return ERROR_INVALID_HANDLE;
-    if (!(rights & KEY_ENUMERATE_SUB_KEYS)) return ERROR_ACCESS_DENIED;
+    if (LONG rc = ResolveFor(key, KEY_ENUMERATE_SUB_KEYS, root, path); rc != ERROR_SUCCESS) return rc;
     const Document& doc = Current(root);
     if (!doc.Find(path)) return ERROR_KEY_DELETED;
     std::vector<std::string> children = doc.Children(path);
@@ -439,9 +438,7 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize
     std::lock_guard guard(g_mutex);
     HKEY root;
     std::string path;
-    REGSAM rights;
-    if (!Resolve(key, root, path, rights)) return ERROR_INVALID_HANDLE;
-    if (!(rights & KEY_QUERY_VALUE)) return ERROR_ACCESS_DENIED;
+    if (LONG rc = ResolveFor(key, KEY_QUERY_VALUE, root, path); rc != ERROR_SUCCESS) return rc;
     const Key* k = Current(root).Find(path);
     if (!k) return ERROR_KEY_DELETED;
     if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
