@@ -268,13 +268,10 @@ int CADORecordset::GetFieldInfo(const char* name, CADOFieldInfo* info) { return 
 // object's, without making a field object for every read.
 template <class T>
 int CADORecordset::ReadValue(const _variant_t& field, T& value, const char* dateFormat) {
-    try {
+    return Guarded([&]() -> int {
         _variant_t v = m_pRecordset->GetCollect(field);
         return Convert(v, value, dateFormat);
-    } catch (const _com_error& e) {
-        dump_com_error(e);
-        return 0;
-    }
+    });
 }
 
 int CADORecordset::GetFieldValue(int index, double& value) { return ReadValue(Ordinal(index), value); }
@@ -299,13 +296,10 @@ int CADORecordset::GetFieldValue(const char* name, CString& value, CString dateF
 }
 
 int CADORecordset::TestField(const _variant_t& field, bool emptyToo) {
-    try {
+    return Guarded([&]() -> int {
         _variant_t v = m_pRecordset->GetCollect(field);
         return v.vt == VT_NULL || (emptyToo && v.vt == VT_EMPTY) ? 1 : 0;
-    } catch (const _com_error& e) {
-        dump_com_error(e);
-        return 0;
-    }
+    });
 }
 
 int CADORecordset::IsFieldNull(int index) { return TestField(Ordinal(index), false); }
@@ -448,38 +442,29 @@ int CADORecordset::SetBookmark() {
 }
 
 int CADORecordset::SetFilter(const char* criteria) {
-    try {
+    return Guarded([&]() -> int {
         m_pRecordset->PutFilter(_variant_t(criteria ? criteria : ""));
         return 1;
-    } catch (const _com_error& e) {
-        dump_com_error(e);
-        return 0;
-    }
+    });
 }
 
 int CADORecordset::SetSort(const char* order) {
-    try {
+    return Guarded([&]() -> int {
         m_pRecordset->PutSort(_bstr_t(order ? order : ""));
         return 1;
-    } catch (const _com_error& e) {
-        dump_com_error(e);
-        return 0;
-    }
+    });
 }
 
 // --- XML, clones and text ---
 
 int CADORecordset::SaveAsXML(const char* path) {
-    try {
+    return Guarded([&]() -> int {
         return m_pRecordset->Save(_variant_t(path ? path : ""), adPersistXML) == S_OK ? 1 : 0;
-    } catch (const _com_error& e) {
-        dump_com_error(e);
-        return 0;
-    }
+    });
 }
 
 int CADORecordset::OpenXML(const char* path) {
-    try {
+    return Guarded([&]() -> int {
         // A record set read from a file holds no connection, so its own state decides here.
         if (m_pRecordset->GetState() != adStateClosed) {
             if (m_nEditStatus != dbEditNone) CancelUpdate();
@@ -489,20 +474,14 @@ int CADORecordset::OpenXML(const char* path) {
         HRESULT hr = m_pRecordset->Open(_variant_t(path ? path : ""), _variant_t("Provider=MSPersist;"), adOpenForwardOnly,
                                         adLockOptimistic, adCmdFile);
         return hr == S_OK ? 1 : 0;
-    } catch (const _com_error& e) {
-        dump_com_error(e);
-        return 0;
-    }
+    });
 }
 
 int CADORecordset::Clone(CADORecordset& other) {
-    try {
+    return Guarded([&]() -> int {
         other.m_pRecordset = m_pRecordset->Clone(adLockUnspecified);
         return 1;
-    } catch (const _com_error& e) {
-        dump_com_error(e);
-        return 0;
-    }
+    });
 }
 
 CString CADORecordset::GetString(const char* columnDelimiter, const char* rowDelimiter, const char*, long rows) {
@@ -518,7 +497,7 @@ CString CADORecordset::GetString(const char* columnDelimiter, const char* rowDel
 // --- Long data ---
 
 int CADORecordset::GetChunkCore(const FieldPtr& field, void* buffer) {
-    try {
+    return Guarded([&]() -> int {
         long size = field->GetActualSize();
         auto* out = static_cast<std::uint8_t*>(buffer);
         for (long offset = 0; offset < size; offset += 100) {
@@ -529,10 +508,7 @@ int CADORecordset::GetChunkCore(const FieldPtr& field, void* buffer) {
             std::memcpy(out + offset, piece.parray->pvData, n);
         }
         return 1;
-    } catch (const _com_error& e) {
-        dump_com_error(e);
-        return 0;
-    }
+    });
 }
 
 int CADORecordset::GetChunkBytes(const _variant_t& field, void* buffer) {
@@ -550,7 +526,7 @@ int CADORecordset::GetChunk(int index, void* buffer) { return GetChunkBytes(Ordi
 int CADORecordset::GetChunk(const char* name, void* buffer) { return GetChunkBytes(Named(name), buffer); }
 
 int CADORecordset::GetChunkText(const _variant_t& field, CString& text) {
-    try {
+    return Guarded([&]() -> int {
         FieldPtr f = FieldOf(field);
         long size = f->GetActualSize();
         text.Empty();
@@ -568,10 +544,7 @@ int CADORecordset::GetChunkText(const _variant_t& field, CString& text) {
             }
         }
         return 1;
-    } catch (const _com_error& e) {
-        dump_com_error(e);
-        return 0;
-    }
+    });
 }
 
 int CADORecordset::GetChunk(int index, CString& text) { return GetChunkText(Ordinal(index), text); }
@@ -601,16 +574,13 @@ int CADORecordset::GetChunk(int index, CBitmap& bitmap) { return GetChunkBitmap(
 int CADORecordset::GetChunk(const char* name, CBitmap& bitmap) { return GetChunkBitmap(Named(name), bitmap); }
 
 int CADORecordset::AppendChunkCore(const FieldPtr& field, const void* bytes, unsigned count) {
-    try {
+    return Guarded([&]() -> int {
         SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, count);
         if (!array) return 0;
         _variant_t data(array);  // VT_ARRAY | VT_UI1, owns the array
         if (count) std::memcpy(array->pvData, bytes, count);
         return field->AppendChunk(data) == S_OK ? 1 : 0;
-    } catch (const _com_error& e) {
-        dump_com_error(e);
-        return 0;
-    }
+    });
 }
 
 int CADORecordset::AppendChunkBytes(const _variant_t& field, const void* bytes, unsigned count) {
@@ -669,14 +639,11 @@ int CADORecordset::RecordBinding(CADORecordBinding& binding) {
 }
 
 int CADORecordset::AddNew(CADORecordBinding& binding) {
-    try {
+    return Guarded([&]() -> int {
         if (m_pRecBinding->AddNew(&binding) != S_OK) return 0;
         m_pRecBinding->Update(&binding);
         return 1;
-    } catch (const _com_error& e) {
-        dump_com_error(e);
-        return 0;
-    }
+    });
 }
 
 void CADORecordset::dump_com_error(const _com_error& e) {

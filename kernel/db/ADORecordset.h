@@ -196,6 +196,16 @@ public:
 
 protected:
     void dump_com_error(const _com_error& e);
+    // Runs an operation that reports failure as 0, recording a platform error as the last error.
+    template <class Operation>
+    int Guarded(Operation&& operation) {
+        try {
+            return operation();
+        } catch (const _com_error& e) {
+            dump_com_error(e);
+            return 0;
+        }
+    }
 
     NUVADO::FieldPtr FieldOf(const _variant_t& field);
     template <class T>
