@@ -7,11 +7,11 @@
 
 namespace {
 
-constexpr DATE kMinDate = -657434.0;           // 100-01-01
-constexpr DATE kMaxDate = 2958465.99999999;    // 9999-12-31 23:59:59
+constexpr DATE kMinDate = COleDateTime::kMinDate;
+constexpr DATE kMaxDate = COleDateTime::kMaxDate;
 
 // Days from 1970-01-01 of a proleptic Gregorian date.
-long long DaysFromCivil(long long y, unsigned m, unsigned d) {
+constexpr long long DaysFromCivil(long long y, unsigned m, unsigned d) {
     y -= m <= 2;
     const long long era = (y >= 0 ? y : y - 399) / 400;
     const unsigned yoe = static_cast<unsigned>(y - era * 400);
@@ -33,7 +33,7 @@ void CivilFromDays(long long z, int& y, int& m, int& d) {
     y = static_cast<int>(yy + (m <= 2));
 }
 
-const long long kEpoch = DaysFromCivil(1899, 12, 30);
+constexpr long long kEpoch = DaysFromCivil(1899, 12, 30);
 
 bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
 int DaysInMonth(int y, int m) {
@@ -111,10 +111,6 @@ COleDateTime::COleDateTime(std::time_t t) {
 }
 
 COleDateTime COleDateTime::GetCurrentTime() { return COleDateTime(std::time(nullptr)); }
-
-void COleDateTime::CheckRange() {
-    if (!(m_dt >= kMinDate && m_dt <= kMaxDate)) m_status = invalid;
-}
 
 int COleDateTime::SetDateTime(int year, int month, int day, int hour, int minute, int second) {
     if (NUVCom::DateFromParts(year, month, day, hour, minute, second, m_dt)) {

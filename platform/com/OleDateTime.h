@@ -12,6 +12,9 @@ class COleDateTimeSpan;
 class COleDateTime {
 public:
     enum DateTimeStatus { valid = 0, invalid = 1, null = 2 };
+    // The calendar's range, 100-01-01 to 9999-12-31 23:59:59; a value outside is invalid.
+    static constexpr DATE kMinDate = -657434.0;
+    static constexpr DATE kMaxDate = 2958465.99999999;
 
     COleDateTime() : m_dt(0), m_status(valid) {}
     COleDateTime(DATE dt) : m_dt(dt), m_status(valid) { CheckRange(); }
@@ -65,7 +68,9 @@ public:
     DateTimeStatus m_status;
 
 private:
-    void CheckRange();
+    void CheckRange() {
+        if (!(m_dt >= kMinDate && m_dt <= kMaxDate)) m_status = invalid;
+    }
 };
 
 class COleCurrency {

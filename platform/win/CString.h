@@ -80,6 +80,7 @@ public:
     void FormatV(const char* format, va_list args);
     void AppendFormatV(const char* format, va_list args);
     void Append(const char* text, int length) { s_.append(text, static_cast<std::size_t>(length)); }
+    void SetString(const char* text, int length) { s_.assign(text, static_cast<std::size_t>(length < 0 ? 0 : length)); }
 
     int Compare(const char* other) const;
     int CompareNoCase(const char* other) const;
