@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/ADOCommand.h"
 #include "db/ADODatabase.h"
 #include "db/DbInternal.h"
+#include "win/Encoding.h"
 #include "win/FileSystem.h"
 
 using namespace NUVADO;
@@ -25,6 +27,19 @@ int Convert(const VARIANT& v, COleDateTime& out, const char*) { return NUVDb::To
 int Convert(const VARIANT& v, COleCurrency& out, const char*) { return NUVDb::ToCurrency(v, out); }
 int Convert(const VARIANT& v, _variant_t& out, const char*) { return NUVDb::ToVariant(v, out); }
 int Convert(const VARIANT& v, CString& out, const char* format) { return NUVDb::ToText(v, out, format); }
+
+// A text field's value as the engine keeps it (UTF-8): plain ASCII, the common case, is taken as
+// it is. Only texts read as text come this way; other targets read the field's value.
+bool ConvertEngineText(std::string_view utf8, CString& out) {
+    bool ascii = std::all_of(utf8.begin(), utf8.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) out.SetString(utf8.data(), static_cast<int>(utf8.size()));
+    else out = CString(NUVWin::Utf8ToGbk(utf8));
+    return true;
+}
+template <class T>
+bool ConvertEngineText(std::string_view, T&) {
+    return false;
+}
 
 // Copies a field name into the fixed buffer, cutting before a double-byte character that would
 // not fit whole.
@@ -274,22 +289,35 @@ int CADORecordset::ReadValue(const _variant_t& field, T& value, const char* date
     });
 }
 
-int CADORecordset::GetFieldValue(int index, double& value) { return ReadValue(Ordinal(index), value); }
+// By ordinal, the usual way rows are read in a loop, the value is converted where it lies.
+template <class T>
+int CADORecordset::ReadValue(int index, T& value, const char* dateFormat) {
+    return Guarded([&]() -> int {
+        NUVADO::CollectView view;
+        m_pRecordset->PeekCollect(index, view);
+        if (view.value) return Convert(*view.value, value, dateFormat);
+        if (ConvertEngineText(std::string_view(view.utf8, view.bytes), value)) return 1;
+        _variant_t v = m_pRecordset->GetCollect(Ordinal(index));
+        return Convert(v, value, dateFormat);
+    });
+}
+
+int CADORecordset::GetFieldValue(int index, double& value) { return ReadValue(index, value); }
 int CADORecordset::GetFieldValue(const char* name, double& value) { return ReadValue(Named(name), value); }
-int CADORecordset::GetFieldValue(int index, long& value) { return ReadValue(Ordinal(index), value); }
+int CADORecordset::GetFieldValue(int index, long& value) { return ReadValue(index, value); }
 int CADORecordset::GetFieldValue(const char* name, long& value) { return ReadValue(Named(name), value); }
-int CADORecordset::GetFieldValue(int index, int& value) { return ReadValue(Ordinal(index), value); }
+int CADORecordset::GetFieldValue(int index, int& value) { return ReadValue(index, value); }
 int CADORecordset::GetFieldValue(const char* name, int& value) { return ReadValue(Named(name), value); }
-int CADORecordset::GetFieldValue(int index, bool& value) { return ReadValue(Ordinal(index), value); }
+int CADORecordset::GetFieldValue(int index, bool& value) { return ReadValue(index, value); }
 int CADORecordset::GetFieldValue(const char* name, bool& value) { return ReadValue(Named(name), value); }
-int CADORecordset::GetFieldValue(int index, COleDateTime& value) { return ReadValue(Ordinal(index), value); }
+int CADORecordset::GetFieldValue(int index, COleDateTime& value) { return ReadValue(index, value); }
 int CADORecordset::GetFieldValue(const char* name, COleDateTime& value) { return ReadValue(Named(name), value); }
-int CADORecordset::GetFieldValue(int index, COleCurrency& value) { return ReadValue(Ordinal(index), value); }
+int CADORecordset::GetFieldValue(int index, COleCurrency& value) { return ReadValue(index, value); }
 int CADORecordset::GetFieldValue(const char* name, COleCurrency& value) { return ReadValue(Named(name), value); }
-int CADORecordset::GetFieldValue(int index, _variant_t& value) { return ReadValue(Ordinal(index), value); }
+int CADORecordset::GetFieldValue(int index, _variant_t& value) { return ReadValue(index, value); }
 int CADORecordset::GetFieldValue(const char* name, _variant_t& value) { return ReadValue(Named(name), value); }
 int CADORecordset::GetFieldValue(int index, CString& value, CString dateFormat) {
-    return ReadValue(Ordinal(index), value, dateFormat.GetString());
+    return ReadValue(index, value, dateFormat.GetString());
 }
 int CADORecordset::GetFieldValue(const char* name, CString& value, CString dateFormat) {
     return ReadValue(Named(name), value, dateFormat.GetString());

@@ -42,6 +42,15 @@ struct Field;
 struct IADORecordBinding;
 class CADORecordBinding;
 
+// A field value of the current record read in place (see _Recordset::PeekCollect). Valid until
+// the record set moves, changes or closes.
+struct CollectView {
+    const VARIANT* value = nullptr;  // the value; null when it is the engine's text below
+    const char* utf8 = nullptr;      // a text field's value as the engine keeps it (UTF-8)...
+    std::size_t bytes = 0;           // ...and its length
+    VARIANT scratch{};               // holds a date read from the engine's text
+};
+
 using _ConnectionPtr = _com_ptr_t<_Connection>;
 using _RecordsetPtr = _com_ptr_t<_Recordset>;
 using _CommandPtr = _com_ptr_t<_Command>;
@@ -145,6 +154,11 @@ struct _Recordset : IDispatch {
     // Value of a field of the current record by name or ordinal, without a Field object.
     virtual _variant_t GetCollect(const _variant_t& index) = 0;
     virtual void PutCollect(const _variant_t& index, const _variant_t& value) = 0;
+
+    // Not on the desktop platform: GetCollect by 0-based ordinal without copying the value, for
+    // readers that convert it at once (the database wrappers read every field this way). Raises
+    // as GetCollect does.
+    virtual void PeekCollect(long ordinal, CollectView& view) = 0;
 };
 
 struct Fields : IDispatch {

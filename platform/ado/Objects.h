@@ -1,7 +1,11 @@
 // The implementation classes behind the ADO interfaces, shared between their source files.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+#include <deque>
 #include <memory>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -11,15 +15,30 @@
 
 namespace NUVADO::detail {
 
-// The rows of a record set: column descriptions and a row-major table of values. Clones share it.
+// Whether a value of this tag holds no owned memory (nothing for VariantClear to release).
+inline bool IsPlainValue(VARTYPE vt) {
+    switch (vt) {
+    case VT_EMPTY: case VT_NULL: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BOOL:
+    case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_I8: case VT_UI8: case VT_INT: case VT_UINT:
+        return true;
+    default: return false;
+    }
+}
+
+// The rows of a record set: column descriptions and a row-major table of cells. Clones share it.
+//
+// A cell is 8 bytes of value and a kind byte. Numbers, dates and nulls live in the cell itself;
+// texts read from the engine stay as its UTF-8 bytes in a shared arena until a value is asked
+// for; anything else, and any cell handed out for writing, is a whole value kept aside
+// ("boxed"). A large read then fills a third of the memory a table of values would, and fresh
+// memory is most of what a large read costs.
 struct Snapshot {
     std::vector<Column> cols;
-    // Rows live in fixed blocks, so growing never moves the values already read. Blocks hold a
-    // fixed number of cells (or one row when rows are wider) so closed record sets can hand them
-    // on to the next one already mapped.
+    // Blocks hold a fixed number of cells (or one row when rows are wider) so closed record sets
+    // can hand them on to the next one already mapped; rows per block is a power of two.
     static constexpr std::size_t kBlockCells = 8192;
-    std::size_t rowsPerBlock = 1;
-    std::vector<std::unique_ptr<VARIANT[]>> blocks;
+    std::size_t rowShift = 0;
+    std::vector<std::unique_ptr<std::uint64_t[]>> blocks;  // values, then the kind bytes
     std::vector<std::uint8_t> deleted;
     std::size_t rows = 0;
     std::string table;         // base table that changes are written to; empty when none
@@ -27,52 +46,66 @@ struct Snapshot {
     bool keyIsPrimary = false;
     bool disconnected = false;  // rows read from a file or built in memory: changes stay here
 
+    // Kinds: a plain variant tag (nothing to release) is its own kind; these two are not tags.
+    static constexpr std::uint8_t kText = 0xF0;   // arena place: chunk << 36 | offset << 16 | length
+    static constexpr std::uint8_t kBoxed = 0xF1;  // index into `boxed`
+    static constexpr std::size_t kChunkBytes = 256 * 1024;
+    static constexpr std::size_t kMaxArenaText = 0xFFFF;  // longer texts are boxed
+    std::vector<std::string> arena;  // chunks are never grown, so filling one moves nothing
+    std::deque<VARIANT> boxed;
+
+    // The private tag ReadCell gives an engine text it has put in the arena (llVal as a text cell).
+    static constexpr VARTYPE kArenaTextTag = 0x0FF1;
+
     Snapshot() = default;
     Snapshot(const Snapshot&) = delete;
     Snapshot& operator=(const Snapshot&) = delete;
     ~Snapshot();
-    // Texts and dates read from the engine stay as its bytes in a shared arena until a value is
-    // asked for: opening then makes no string per cell and parses no date. Such a cell carries one
-    // of these private tags, the arena place in llVal (chunk << 32 | offset) and the length in
-    // wReserved1/wReserved2. Chunks are never grown, so filling one copies nothing already kept.
-    static constexpr VARTYPE kStoredText = 0x0FF1;
-    static constexpr VARTYPE kStoredDate = 0x0FF2;
-    static constexpr std::size_t kChunkBytes = 256 * 1024;
-    std::vector<std::string> arena;
 
-    VARIANT* Row(std::size_t r) { return &blocks[r / rowsPerBlock][(r % rowsPerBlock) * cols.size()]; }
-    // A cell as a value (stored texts and dates made into one on the way).
-    VARIANT& Cell(std::size_t r, std::size_t c) {
-        VARIANT& v = Row(r)[c];
-        if (IsStored(v)) Materialize(v);
-        return v;
-    }
     std::size_t AddRow();  // a row of nulls
     void Reserve(std::size_t n);
 
-    static bool IsStored(const VARIANT& v) { return v.vt == kStoredText || v.vt == kStoredDate; }
-    // Keeps engine text as a cell in stored form.
-    void Store(VARIANT& v, VARTYPE tag, const char* s, std::size_t n);
-    std::string_view StoredBytes(const VARIANT& v) const {
-        std::size_t n = v.wReserved1 | static_cast<std::size_t>(v.wReserved2) << 16;
-        std::uint64_t at = static_cast<std::uint64_t>(v.llVal);
-        return std::string_view(arena[at >> 32].data() + (at & 0xFFFFFFFFu), n);
+    std::size_t Width() const { return cols.empty() ? 1 : cols.size(); }
+    std::size_t BlockCells() const { return std::max(kBlockCells, cols.size()); }
+    std::size_t InBlock(std::size_t r) const { return (r & ((std::size_t{1} << rowShift) - 1)) * Width(); }
+    std::uint64_t* Values(std::size_t r) { return blocks[r >> rowShift].get() + InBlock(r); }
+    std::uint8_t* Kinds(std::size_t r) {
+        return reinterpret_cast<std::uint8_t*>(blocks[r >> rowShift].get() + BlockCells()) + InBlock(r);
     }
-    // The value of a stored cell, made fresh (the cell itself stays as it is).
-    void StoredValue(const VARIANT& v, VARIANT& out) const;
-    void Materialize(VARIANT& v) const;
-};
 
-// Whether a value of this tag holds no owned memory (nothing for VariantClear to release).
-inline bool IsPlainValue(VARTYPE vt) {
-    switch (vt) {
-    case VT_EMPTY: case VT_NULL: case VT_I2: case VT_I4: case VT_R4: case VT_R8: case VT_CY: case VT_DATE: case VT_BOOL:
-    case VT_I1: case VT_UI1: case VT_UI2: case VT_UI4: case VT_I8: case VT_UI8: case VT_INT: case VT_UINT:
-    case Snapshot::kStoredText: case Snapshot::kStoredDate:
-        return true;
-    default: return false;
+    // The variant tag of a cell's value (VT_BSTR for arena text).
+    VARTYPE Type(std::size_t r, std::size_t c);
+    // The engine's text of an arena cell; false for other kinds.
+    bool ArenaText(std::size_t r, std::size_t c, std::string_view& out);
+    // A cell to read: plain values decoded into `scratch`, texts made values once.
+    const VARIANT& Read(std::size_t r, std::size_t c, VARIANT& scratch);
+    // A cell as a lasting value, for writing into (boxed from then on).
+    VARIANT& Cell(std::size_t r, std::size_t c);
+    // The caller's own copy of a cell's value (texts straight from the arena).
+    void CopyOut(std::size_t r, std::size_t c, VARIANT& out);
+    void Set(std::size_t r, std::size_t c, const VARIANT& v);
+    // Moves the value in (v is left empty); v may carry the arena text tag.
+    void Take(std::size_t r, std::size_t c, VARIANT& v) {
+        std::uint8_t& k = Kinds(r)[c];
+        if (k != kBoxed && (v.vt == kArenaTextTag || v.vt < 0x20)) {  // plain tags are all below 0x20
+            if (v.vt == kArenaTextTag || IsPlainValue(v.vt)) {
+                k = v.vt == kArenaTextTag ? kText : static_cast<std::uint8_t>(v.vt);
+                Values(r)[c] = v.ullVal;
+                v.vt = VT_EMPTY;
+                return;
+            }
+        }
+        TakeBoxed(r, c, v);
     }
-}
+    void TakeBoxed(std::size_t r, std::size_t c, VARIANT& v);
+    // Puts engine text into the arena and makes v an arena text reference (or a text value when
+    // it is too long for the arena).
+    void Store(VARIANT& v, const char* s, std::size_t n);
+    // The text an arena cell's value refers to.
+    std::string_view ArenaBytes(std::uint64_t place) const {
+        return std::string_view(arena[place >> 36].data() + ((place >> 16) & 0xFFFFF), place & 0xFFFF);
+    }
+};
 
 class ConnectionImpl;
 
@@ -179,6 +212,7 @@ public:
     FieldsPtr GetFields() override;
     _variant_t GetCollect(const _variant_t& index) override;
     void PutCollect(const _variant_t& index, const _variant_t& value) override;
+    void PeekCollect(long ordinal, CollectView& view) override;
 
     HRESULT BindToRecordset(CADORecordBinding* binding) override;
     HRESULT AddNew(CADORecordBinding* binding) override;
@@ -187,6 +221,7 @@ public:
     // Field services.
     int ColumnIndex(const _variant_t& index);
     const Column& ColumnAt(int i);
+    // Valid until the next call of either.
     const VARIANT& Value(int i);
     const VARIANT& OriginalValue(int i);
     void PutValue(int i, const _variant_t& v);
@@ -242,6 +277,7 @@ private:
     std::string findText_;
     Criteria find_;
     std::vector<int> findCols_;
+    VARIANT scratch_{};
 };
 
 }  // namespace NUVADO::detail

@@ -2,6 +2,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <mutex>
@@ -84,20 +85,16 @@ namespace {
 // Cell blocks of closed snapshots, kept for the next ones: reading a large table again then
 // writes into memory that is already mapped instead of faulting in every page anew.
 std::mutex g_spareMutex;
-std::vector<std::unique_ptr<VARIANT[]>> g_spareBlocks;
-constexpr std::size_t kMaxSpareBlocks = 64;  // 8 MB of cells at most
-std::vector<std::string> g_spareChunks;     // text arena chunks, the same way
-constexpr std::size_t kMaxSpareChunks = 32;  // 8 MB of text at most
+std::vector<std::unique_ptr<std::uint64_t[]>> g_spareBlocks;
+constexpr std::size_t kMaxSpareBlocks = 128;  // 9 MB of cells at most
+std::vector<std::string> g_spareChunks;      // text arena chunks, the same way
+constexpr std::size_t kMaxSpareChunks = 32;   // 8 MB of text at most
 
 }  // namespace
 
 Snapshot::~Snapshot() {
-    for (std::size_t r = 0; r < rows; ++r) {
-        VARIANT* row = Row(r);
-        // Numbers, dates and nulls own nothing: only texts, arrays and objects need releasing.
-        for (std::size_t c = 0; c < cols.size(); ++c)
-            if (!IsPlainValue(row[c].vt)) VariantClear(&row[c]);
-    }
+    // Numbers, dates, nulls and arena texts own nothing: only boxed values need releasing.
+    for (VARIANT& v : boxed) VariantClear(&v);
     std::lock_guard<std::mutex> lock(g_spareMutex);
     for (std::string& c : arena) {
         if (g_spareChunks.size() >= kMaxSpareChunks) break;
@@ -105,7 +102,7 @@ Snapshot::~Snapshot() {
         c.clear();
         g_spareChunks.push_back(std::move(c));
     }
-    if (cols.size() > kBlockCells) return;
+    if (BlockCells() != kBlockCells) return;
     for (auto& b : blocks) {
         if (g_spareBlocks.size() >= kMaxSpareBlocks) break;
         g_spareBlocks.push_back(std::move(b));
@@ -113,77 +110,137 @@ Snapshot::~Snapshot() {
 }
 
 std::size_t Snapshot::AddRow() {
-    std::size_t n = cols.size();
-    if (rows == 0) rowsPerBlock = n == 0 ? kBlockCells : std::max<std::size_t>(1, kBlockCells / n);
-    if (rows % rowsPerBlock == 0) {
-        // A whole block of nulls at once; rows added later only take their place in it.
-        std::size_t cells = std::max(kBlockCells, n);
-        std::unique_ptr<VARIANT[]> b;
-        if (cells == kBlockCells) {
+    std::size_t n = Width();
+    if (rows == 0) rowShift = static_cast<std::size_t>(std::bit_width(BlockCells() / n) - 1);
+    if ((rows & ((std::size_t{1} << rowShift) - 1)) == 0) {
+        std::unique_ptr<std::uint64_t[]> b;
+        if (BlockCells() == kBlockCells) {
             std::lock_guard<std::mutex> lock(g_spareMutex);
             if (!g_spareBlocks.empty()) {
                 b = std::move(g_spareBlocks.back());
                 g_spareBlocks.pop_back();
             }
         }
-        if (!b) b.reset(new VARIANT[cells]);
-        VARIANT null;
-        std::memset(&null, 0, sizeof null);
-        null.vt = VT_NULL;
-        std::fill(b.get(), b.get() + cells, null);
+        // The kind bytes follow the values; only what rows use is ever written.
+        if (!b) b.reset(new std::uint64_t[BlockCells() + (BlockCells() + 7) / 8]);
         blocks.push_back(std::move(b));
     }
+    std::memset(Kinds(rows), VT_NULL, cols.size());
     deleted.push_back(0);
     return rows++;
 }
 
 void Snapshot::Reserve(std::size_t n) { deleted.reserve(n); }
 
-void Snapshot::Store(VARIANT& v, VARTYPE tag, const char* s, std::size_t n) {
-    if (n > 0xFFFFFFFFu) {  // beyond what the length fields hold (and far too long for a date): text now
+VARTYPE Snapshot::Type(std::size_t r, std::size_t c) {
+    std::uint8_t k = Kinds(r)[c];
+    if (k == kText) return VT_BSTR;
+    if (k == kBoxed) return boxed[Values(r)[c]].vt;
+    return k;
+}
+
+bool Snapshot::ArenaText(std::size_t r, std::size_t c, std::string_view& out) {
+    if (Kinds(r)[c] != kText) return false;
+    out = ArenaBytes(Values(r)[c]);
+    return true;
+}
+
+const VARIANT& Snapshot::Read(std::size_t r, std::size_t c, VARIANT& scratch) {
+    std::uint8_t k = Kinds(r)[c];
+    if (k == kText || k == kBoxed) return Cell(r, c);
+    scratch.vt = k;
+    scratch.ullVal = Values(r)[c];
+    return scratch;
+}
+
+VARIANT& Snapshot::Cell(std::size_t r, std::size_t c) {
+    std::uint8_t& k = Kinds(r)[c];
+    std::uint64_t& value = Values(r)[c];
+    if (k == kBoxed) return boxed[value];
+    VARIANT& v = boxed.emplace_back();
+    if (k == kText) {
+        v.vt = VT_BSTR;
+        v.bstrVal = AllocBstr(ArenaBytes(value));
+    } else {
+        v.vt = k;
+        v.ullVal = value;
+    }
+    k = kBoxed;
+    value = boxed.size() - 1;
+    return v;
+}
+
+void Snapshot::CopyOut(std::size_t r, std::size_t c, VARIANT& out) {
+    VariantClear(&out);
+    std::uint8_t k = Kinds(r)[c];
+    std::uint64_t value = Values(r)[c];
+    if (k == kBoxed) {
+        VariantCopy(&out, &boxed[value]);
+    } else if (k == kText) {
+        out.vt = VT_BSTR;
+        out.bstrVal = AllocBstr(ArenaBytes(value));
+    } else {
+        out.vt = k;
+        out.ullVal = value;
+    }
+}
+
+void Snapshot::Set(std::size_t r, std::size_t c, const VARIANT& v) {
+    std::uint8_t& k = Kinds(r)[c];
+    if (k == kBoxed) {
+        VariantCopy(&boxed[Values(r)[c]], &v);
+    } else if (IsPlainValue(v.vt)) {
+        k = static_cast<std::uint8_t>(v.vt);
+        Values(r)[c] = v.ullVal;
+    } else {
+        VARIANT& b = boxed.emplace_back();
+        VariantCopy(&b, &v);
+        k = kBoxed;
+        Values(r)[c] = boxed.size() - 1;
+    }
+}
+
+void Snapshot::TakeBoxed(std::size_t r, std::size_t c, VARIANT& v) {
+    if (v.vt == kArenaTextTag) {  // into a cell already boxed: as a text value
+        std::string_view text = ArenaBytes(v.ullVal);
+        v.vt = VT_BSTR;
+        v.bstrVal = AllocBstr(text);
+    }
+    std::uint8_t& k = Kinds(r)[c];
+    std::uint64_t& value = Values(r)[c];
+    if (k == kBoxed) {
+        VariantClear(&boxed[value]);
+        std::memcpy(&boxed[value], &v, sizeof v);
+    } else {
+        std::memcpy(&boxed.emplace_back(), &v, sizeof v);
+        k = kBoxed;
+        value = boxed.size() - 1;
+    }
+    v.vt = VT_EMPTY;
+}
+
+void Snapshot::Store(VARIANT& v, const char* s, std::size_t n) {
+    if (n > kMaxArenaText) {
         v.vt = VT_BSTR;
         v.bstrVal = AllocBstr(std::string_view(s, n));
         return;
     }
-    if (arena.empty() || arena.back().capacity() - arena.back().size() < n) {
+    if (arena.empty() || arena.back().size() + n > kChunkBytes) {
         std::string chunk;
-        if (n <= kChunkBytes) {
+        {
             std::lock_guard<std::mutex> lock(g_spareMutex);
             if (!g_spareChunks.empty()) {
                 chunk = std::move(g_spareChunks.back());
                 g_spareChunks.pop_back();
             }
         }
-        if (chunk.capacity() < std::max(kChunkBytes, n)) chunk.reserve(std::max(kChunkBytes, n));
+        if (chunk.capacity() < kChunkBytes) chunk.reserve(kChunkBytes);
         arena.push_back(std::move(chunk));
     }
     std::string& chunk = arena.back();
-    v.vt = tag;
-    v.llVal = static_cast<std::int64_t>((static_cast<std::uint64_t>(arena.size() - 1) << 32) | chunk.size());
-    v.wReserved1 = static_cast<std::uint16_t>(n & 0xFFFF);
-    v.wReserved2 = static_cast<std::uint16_t>(n >> 16);
+    v.vt = kArenaTextTag;
+    v.ullVal = (static_cast<std::uint64_t>(arena.size() - 1) << 36) | (static_cast<std::uint64_t>(chunk.size()) << 16) | n;
     chunk.append(s, n);
-}
-
-void Snapshot::StoredValue(const VARIANT& v, VARIANT& out) const {
-    std::string_view b = StoredBytes(v);
-    if (v.vt == kStoredDate) {
-        DATE d;
-        if (ParseStoredDate(b.data(), static_cast<int>(b.size()), d)) {
-            out.vt = VT_DATE;
-            out.date = d;
-            return;
-        }
-    }
-    out.vt = VT_BSTR;  // text, or date text that is not a date: as it is
-    out.bstrVal = AllocBstr(b);
-}
-
-void Snapshot::Materialize(VARIANT& v) const {
-    VARIANT t;
-    std::memset(&t, 0, sizeof t);
-    StoredValue(v, t);
-    std::memcpy(&v, &t, sizeof t);
 }
 
 std::shared_ptr<Snapshot> SnapshotFromRowset(const Rowset& rs) {
@@ -208,7 +265,7 @@ std::shared_ptr<Snapshot> SnapshotFromRowset(const Rowset& rs) {
     std::size_t rows = rs.Rows();
     for (std::size_t r = 0; r < rows; ++r) {
         std::size_t row = s->AddRow();
-        for (std::size_t c = 0; c < s->cols.size(); ++c) VariantCopy(&s->Cell(row, c), &rs.cells[r * s->cols.size() + c]);
+        for (std::size_t c = 0; c < s->cols.size(); ++c) s->Set(row, c, rs.cells[r * s->cols.size() + c]);
     }
     s->disconnected = true;
     return s;
@@ -426,10 +483,12 @@ void RecordsetImpl::Rebuild() {
     std::size_t n = snap_->rows;
     view_.reserve(n);
     std::vector<const VARIANT*> vals(filterCols_.size());
+    std::vector<VARIANT> scratch(filterCols_.size());
     for (std::size_t r = 0; r < n; ++r) {
         if (snap_->deleted[r]) continue;
         if (!filter_.Empty()) {
-            for (std::size_t k = 0; k < filterCols_.size(); ++k) vals[k] = &snap_->Cell(r, static_cast<std::size_t>(filterCols_[k]));
+            for (std::size_t k = 0; k < filterCols_.size(); ++k)
+                vals[k] = &snap_->Read(r, static_cast<std::size_t>(filterCols_[k]), scratch[k]);
             if (!filter_.Matches(vals.data())) continue;
         }
         view_.push_back(static_cast<std::uint32_t>(r));
@@ -437,7 +496,8 @@ void RecordsetImpl::Rebuild() {
     if (!sortKeys_.empty()) {
         std::stable_sort(view_.begin(), view_.end(), [&](std::uint32_t a, std::uint32_t b) {
             for (auto [c, desc] : sortKeys_) {
-                int r = CompareCells(snap_->Cell(a, static_cast<std::size_t>(c)), snap_->Cell(b, static_cast<std::size_t>(c)));
+                VARIANT sa, sb;
+                int r = CompareCells(snap_->Read(a, static_cast<std::size_t>(c), sa), snap_->Read(b, static_cast<std::size_t>(c), sb));
                 if (r) return desc ? r > 0 : r < 0;
             }
             return false;
@@ -713,7 +773,7 @@ HRESULT RecordsetImpl::Update(const _variant_t& fields, const _variant_t& values
         else if (std::find(changed_.begin(), changed_.end(), true) != changed_.end()) WriteUpdate(row);
     }
     for (std::size_t c = 0; c < changed_.size(); ++c)
-        if (changed_[c] && (snap_->disconnected || edit_ != adEditAdd)) VariantCopy(&snap_->Cell(row, c), &editBuf_[c]);
+        if (changed_[c] && (snap_->disconnected || edit_ != adEditAdd)) snap_->Set(row, c, editBuf_[c]);
     edit_ = adEditNone;
     editBuf_.clear();
     changed_.clear();
@@ -812,12 +872,12 @@ void RecordsetImpl::WriteInsert(std::size_t row) {
                 ReadCellInto(back.stmt, static_cast<int>(k), snap_->cols[idx[k]], snap_->Cell(row, idx[k]));
             }
             for (std::size_t c = 0; c < changed_.size(); ++c)
-                if (changed_[c] && snap_->cols[c].baseColumn.empty()) VariantCopy(&snap_->Cell(row, c), &editBuf_[c]);
+                if (changed_[c] && snap_->cols[c].baseColumn.empty()) snap_->Set(row, c, editBuf_[c]);
             return;
         }
     }
     for (std::size_t c = 0; c < changed_.size(); ++c)
-        if (changed_[c]) VariantCopy(&snap_->Cell(row, c), &editBuf_[c]);
+        if (changed_[c]) snap_->Set(row, c, editBuf_[c]);
 }
 
 void RecordsetImpl::WriteUpdate(std::size_t row) {
@@ -923,11 +983,13 @@ HRESULT RecordsetImpl::Find(const _bstr_t& criteria, long skip, SearchDirectionE
     }
     p += skip * dir;
     std::vector<const VARIANT*> vals(findCols_.size());
+    std::vector<VARIANT> scratch(findCols_.size());
     currentDeleted_ = false;
     for (; p >= 0 && p < size; p += dir) {
         std::size_t r = view_[static_cast<std::size_t>(p)];
         if (snap_->deleted[r]) continue;
-        for (std::size_t k = 0; k < findCols_.size(); ++k) vals[k] = &snap_->Cell(r, static_cast<std::size_t>(findCols_[k]));
+        for (std::size_t k = 0; k < findCols_.size(); ++k)
+            vals[k] = &snap_->Read(r, static_cast<std::size_t>(findCols_[k]), scratch[k]);
         if (find_.Matches(vals.data())) {
             pos_ = p;
             AfterMove();
@@ -1032,7 +1094,7 @@ HRESULT RecordsetImpl::Save(const _variant_t& destination, PersistFormatEnum for
     for (std::uint32_t r : view_) {
         if (snap_->deleted[r]) continue;
         rows.push_back(rs.cells.size() / (n ? n : 1));
-        for (std::size_t c = 0; c < n; ++c) rs.cells.emplace_back(snap_->Cell(r, c));
+        for (std::size_t c = 0; c < n; ++c) snap_->CopyOut(r, c, rs.cells.emplace_back());
     }
     std::string xml = WriteRowsetXml(rs, rows, lock_ != adLockReadOnly);
     if (!NUVWin::WriteNativeFileAtomic(native, xml))
@@ -1067,7 +1129,13 @@ _bstr_t RecordsetImpl::GetString(StringFormatEnum format, long numRows, const _b
         std::size_t r = view_[static_cast<std::size_t>(pos_)];
         for (std::size_t c = 0; c < n; ++c) {
             if (c) out += cd;
-            const VARIANT& v = snap_->Cell(r, c);
+            VARIANT scratch;
+            std::string_view text;
+            if (snap_->ArenaText(r, c, text)) {
+                out += Utf8To16(text);
+                continue;
+            }
+            const VARIANT& v = snap_->Read(r, c, scratch);
             if (v.vt == VT_NULL || v.vt == VT_EMPTY) out += nul;
             else if (v.vt == VT_BSTR) out.append(v.bstrVal, SysStringLen(v.bstrVal));
             else out += Utf8To16(VariantTextUtf8(v));
@@ -1090,17 +1158,41 @@ _variant_t RecordsetImpl::GetCollect(const _variant_t& index) {
     std::size_t i = static_cast<std::size_t>(ColumnIndex(index));
     std::size_t r = CurrentRow();
     if (edit_ != adEditNone && changed_[i]) return _variant_t(editBuf_[i]);
-    const VARIANT& cell = snap_->Row(r)[i];
-    // A stored text or date becomes the caller's value directly, with no copy left in the rows.
-    if (Snapshot::IsStored(cell)) {
-        _variant_t out;
-        snap_->StoredValue(cell, out);
-        return out;
-    }
-    return _variant_t(cell);
+    // An arena text becomes the caller's value directly, with no copy left in the rows.
+    _variant_t out;
+    snap_->CopyOut(r, i, out);
+    return out;
 }
 
 void RecordsetImpl::PutCollect(const _variant_t& index, const _variant_t& value) { PutValue(ColumnIndex(index), value); }
+
+void RecordsetImpl::PeekCollect(long ordinal, CollectView& view) {
+    RequireOpen();
+    if (ordinal < 0 || static_cast<std::size_t>(ordinal) >= snap_->cols.size()) RaiseItemNotFound(std::to_string(ordinal));
+    auto i = static_cast<std::size_t>(ordinal);
+    std::size_t r = CurrentRow();
+    view.utf8 = nullptr;
+    view.bytes = 0;
+    if (edit_ != adEditNone && changed_[i]) {
+        view.value = &editBuf_[i];
+        return;
+    }
+    std::uint8_t kind = snap_->Kinds(r)[i];
+    std::uint64_t value = snap_->Values(r)[i];
+    if (kind == Snapshot::kText) {
+        // Handed over as the engine's bytes: nothing is allocated.
+        std::string_view text = snap_->ArenaBytes(value);
+        view.value = nullptr;
+        view.utf8 = text.data();
+        view.bytes = text.size();
+    } else if (kind == Snapshot::kBoxed) {
+        view.value = &snap_->boxed[value];
+    } else {
+        view.scratch.vt = kind;
+        view.scratch.ullVal = value;
+        view.value = &view.scratch;
+    }
+}
 
 // --- Field services ---
 
@@ -1161,12 +1253,12 @@ const Column& RecordsetImpl::ColumnAt(int i) {
 const VARIANT& RecordsetImpl::Value(int i) {
     std::size_t r = CurrentRow();
     if (edit_ != adEditNone && changed_[static_cast<std::size_t>(i)]) return editBuf_[static_cast<std::size_t>(i)];
-    return snap_->Cell(r, static_cast<std::size_t>(i));
+    return snap_->Read(r, static_cast<std::size_t>(i), scratch_);
 }
 
 const VARIANT& RecordsetImpl::OriginalValue(int i) {
     std::size_t r = CurrentRow();
-    return snap_->Cell(r, static_cast<std::size_t>(i));
+    return snap_->Read(r, static_cast<std::size_t>(i), scratch_);
 }
 
 void RecordsetImpl::PutValue(int i, const _variant_t& v) {
