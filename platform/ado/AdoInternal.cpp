@@ -3,9 +3,11 @@
 #include <sqlcipher/sqlite3.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "win/Encoding.h"
 
@@ -462,6 +464,136 @@ std::string DateLiteral(const std::string& inside) {
     return quoted;
 }
 
+// --- Self-numbering columns in CREATE TABLE ---
+
+bool IsQuote(char c) { return c == '\'' || c == '"' || c == '`' || c == '['; }
+
+// One past the closing mark of the quoted name or text that starts at i.
+std::size_t SkipQuoted(const std::string& sql, std::size_t i) {
+    char close = sql[i] == '[' ? ']' : sql[i];
+    for (std::size_t j = i + 1; j < sql.size(); ++j) {
+        if (sql[j] != close) continue;
+        if (close != ']' && j + 1 < sql.size() && sql[j + 1] == close) {
+            ++j;
+            continue;
+        }
+        return j + 1;
+    }
+    return sql.size();
+}
+
+// The words of a piece of SQL: keywords and plain names upper-cased, quoted names as stored
+// behind a mark so they never read as keywords, and the parentheses.
+constexpr char kQuotedMark = '\x01';
+std::vector<std::string> Words(const std::string& sql, std::size_t from, std::size_t to) {
+    std::vector<std::string> out;
+    std::size_t i = from;
+    while (i < to) {
+        if (IsQuote(sql[i])) {
+            std::size_t e = std::min(SkipQuoted(sql, i), to);
+            out.push_back(kQuotedMark + sql.substr(i + 1, e >= i + 2 ? e - i - 2 : 0));
+            i = e;
+        } else if (IsIdentChar(sql[i])) {
+            std::size_t e = i;
+            while (e < to && IsIdentChar(sql[e])) ++e;
+            out.push_back(Upper(sql.substr(i, e - i)));
+            i = e;
+        } else {
+            if (sql[i] == '(' || sql[i] == ')') out.emplace_back(1, sql[i]);
+            ++i;
+        }
+    }
+    return out;
+}
+
+bool SameName(const std::string& word, const std::string& name) {
+    std::string w = !word.empty() && word[0] == kQuotedMark ? word.substr(1) : word;
+    return strcasecmp(w.c_str(), name.c_str()) == 0;
+}
+
+// How a self-numbering column of a CREATE TABLE becomes SQLite's. Its place among the keys
+// decides whether it can be the table's row id.
+enum class CounterForm {
+    RowIdAuto,   // the only key: INTEGER PRIMARY KEY AUTOINCREMENT (numbers are never reused)
+    OwnKeyAuto,  // declared PRIMARY KEY itself: INTEGER, AUTOINCREMENT after its KEY
+    RowId,       // named alone by the table's PRIMARY KEY (...): INTEGER, the row id
+    Trigger,     // another column is the key: kept as COUNTER, numbered by a trigger
+};
+
+struct CounterColumn {
+    CounterForm form = CounterForm::RowIdAuto;
+    std::string name;  // as stored
+};
+
+// open: the position of the CREATE TABLE's "("; at: a position inside the column's definition.
+CounterColumn DescribeCounter(const std::string& sql, std::size_t open, std::size_t at) {
+    std::vector<std::pair<std::size_t, std::size_t>> defs;
+    int depth = 0;
+    std::size_t start = open + 1, i = open + 1;
+    while (i < sql.size()) {
+        char c = sql[i];
+        if (IsQuote(c)) {
+            i = SkipQuoted(sql, i);
+            continue;
+        }
+        if (c == '(') ++depth;
+        if (c == ')' && depth-- == 0) break;
+        if (c == ',' && depth == 0) {
+            defs.emplace_back(start, i);
+            start = i + 1;
+        }
+        ++i;
+    }
+    defs.emplace_back(start, i);
+    auto hasKey = [](const std::vector<std::string>& w) {
+        for (std::size_t k = 0; k + 1 < w.size(); ++k)
+            if (w[k] == "PRIMARY" && w[k + 1] == "KEY") return true;
+        return false;
+    };
+    CounterColumn out;
+    bool ownKey = false;
+    for (auto [b, e] : defs) {
+        if (at < b || at >= e) continue;
+        std::vector<std::string> w = Words(sql, b, e);
+        if (!w.empty()) out.name = w[0][0] == kQuotedMark ? w[0].substr(1) : sql.substr(sql.find_first_not_of(" \t\r\n", b), w[0].size());
+        ownKey = hasKey(w);
+    }
+    bool otherKey = false, tableKeyOnIt = false;
+    for (auto [b, e] : defs) {
+        if (at >= b && at < e) continue;
+        std::vector<std::string> w = Words(sql, b, e);
+        if (!hasKey(w)) continue;
+        std::size_t first = !w.empty() && w[0] == "CONSTRAINT" ? 2 : 0;
+        if (first >= w.size() || w[first] != "PRIMARY") {
+            otherKey = true;  // another column declared PRIMARY KEY
+            continue;
+        }
+        std::vector<std::string> cols;  // a table constraint: its columns
+        for (std::size_t k = first + 2; k < w.size(); ++k)
+            if (w[k] != "(" && w[k] != ")" && w[k] != "ASC" && w[k] != "DESC") cols.push_back(w[k]);
+        if (cols.size() == 1 && SameName(cols[0], out.name)) tableKeyOnIt = true;
+        else otherKey = true;
+    }
+    if (ownKey) out.form = CounterForm::OwnKeyAuto;
+    else if (otherKey) out.form = CounterForm::Trigger;
+    else if (tableKeyOnIt) out.form = CounterForm::RowId;
+    return out;
+}
+
+// Numbers rows a statement inserts without a value, as the desktop engine's counter does (the
+// next number after the largest).
+std::string CounterTrigger(const std::string& table, const std::string& column) {
+    auto q = [](const std::string& name) {
+        std::string s = "\"";
+        for (char c : name) s += c == '"' ? std::string("\"\"") : std::string(1, c);
+        return s + "\"";
+    };
+    std::string t = q(table), c = q(column);
+    return "CREATE TRIGGER " + q("nuv_counter_" + table + "_" + column) + " AFTER INSERT ON " + t + " WHEN NEW." + c +
+           " IS NULL BEGIN UPDATE " + t + " SET " + c + " = (SELECT coalesce(max(" + c + "), 0) + 1 FROM " + t +
+           ") WHERE rowid = NEW.rowid; END";
+}
+
 struct Token {
     enum Kind { Word, Quoted, Other } kind;
     std::string text;
@@ -479,7 +611,16 @@ std::string TranslateSql(const std::string& sql) {
     bool inCreate = false;
     int depth = 0;
     int wordInDef = 0;  // words seen in the current column definition of a CREATE TABLE
+    std::size_t createOpen = 0;      // its "("
+    std::string createTable;         // its name as stored
+    bool expectTableName = false;
+    bool autoincrementAfterKey = false;  // a self-numbering column declared PRIMARY KEY itself
+    std::vector<std::string> triggers;   // to run after the statement
     std::string lastWord, prevWord;
+    auto flushTriggers = [&](const char* separator) {
+        for (const std::string& t : triggers) out += separator + t;
+        triggers.clear();
+    };
     auto word = [&](std::size_t start, std::size_t end) { return Upper(sql.substr(start, end - start)); };
     while (i < n) {
         char c = sql[i];
@@ -497,6 +638,11 @@ std::string TranslateSql(const std::string& sql) {
                 ++j;
             }
             out.append(sql, i, (j < n ? j + 1 : n) - i);
+            if (inCreate && depth == 1 && c != '\'') ++wordInDef;  // a quoted column name is a word too
+            if (expectTableName && c != '\'') {
+                createTable = sql.substr(i + 1, j > i ? j - i - 1 : 0);
+                expectTableName = false;
+            }
             i = j < n ? j + 1 : n;
             continue;
         }
@@ -533,7 +679,10 @@ std::string TranslateSql(const std::string& sql) {
             ++i;
             continue;
         }
-        if (c == '(' && ++depth == 1) wordInDef = 0;
+        if (c == '(' && ++depth == 1) {
+            wordInDef = 0;
+            createOpen = i;
+        }
         if (c == ')') --depth;
         if (c == ',' && depth == 1) wordInDef = 0;
         if (IsIdentChar(c) && !std::isdigit(static_cast<unsigned char>(c))) {
@@ -541,6 +690,11 @@ std::string TranslateSql(const std::string& sql) {
             std::size_t j = i;
             while (j < n && IsIdentChar(sql[j])) ++j;
             std::string w = word(i, j);
+            if (expectTableName && w != "IF" && w != "NOT" && w != "EXISTS") {
+                createTable = sql.substr(i, j - i);
+                expectTableName = false;
+            }
+            if (inCreate && depth == 0 && w == "TABLE") expectTableName = true;
             std::size_t after = j;
             while (after < n && (sql[after] == ' ' || sql[after] == '\t')) ++after;
             if ((w == "LEFT" || w == "RIGHT") && after < n && sql[after] == '(') {
@@ -593,29 +747,42 @@ std::string TranslateSql(const std::string& sql) {
             } else if (w == "CREATE") {
                 inCreate = true;
                 depth = 0;
+                createTable.clear();
                 out.append(sql, i, j - i);
+            } else if (autoincrementAfterKey && w == "KEY" && lastWord == "PRIMARY") {
+                out.append(sql, i, j - i);
+                std::size_t k = j;
+                while (k < n && std::isspace(static_cast<unsigned char>(sql[k]))) ++k;
+                std::size_t e = k;
+                while (e < n && IsIdentChar(sql[e])) ++e;
+                std::string next = word(k, e);
+                if (next == "ASC" || next == "DESC") {  // AUTOINCREMENT comes after the order
+                    out.append(sql, j, e - j);
+                    j = e;
+                }
+                out += " AUTOINCREMENT";
+                autoincrementAfterKey = false;
             } else if (typePosition && (w == "COUNTER" || w == "AUTOINCREMENT" || w == "IDENTITY")) {
-                // The column numbers itself: SQLite's rowid alias. Skip a "(seed, step)".
+                // The column numbers itself. Skip a "(seed, step)".
                 std::size_t k = j;
                 while (k < n && sql[k] == ' ') ++k;
                 if (k < n && sql[k] == '(') {
                     std::size_t close = sql.find(')', k);
                     if (close != std::string::npos) j = close + 1;
                 }
-                // Declared PRIMARY KEY itself (or by the table) it is already the key: INTEGER makes
-                // it SQLite's self-numbering row id.
-                std::size_t end = j;
-                int d = 0;
-                while (end < n && !(d == 0 && (sql[end] == ',' || sql[end] == ')'))) {
-                    if (sql[end] == '(') ++d;
-                    if (sql[end] == ')') --d;
-                    ++end;
+                CounterColumn counter = DescribeCounter(sql, createOpen, i);
+                switch (counter.form) {
+                case CounterForm::RowIdAuto: out += "INTEGER PRIMARY KEY AUTOINCREMENT"; break;
+                case CounterForm::OwnKeyAuto:
+                    out += "INTEGER";
+                    autoincrementAfterKey = true;
+                    break;
+                case CounterForm::RowId: out += "INTEGER"; break;
+                case CounterForm::Trigger:
+                    out += "COUNTER";
+                    if (!createTable.empty()) triggers.push_back(CounterTrigger(createTable, counter.name));
+                    break;
                 }
-                std::string rest = Upper(sql.substr(j, end - j));
-                bool tablePk = Upper(sql).find("PRIMARY KEY", end) != std::string::npos;
-                if (rest.find("PRIMARY") != std::string::npos) out += "INTEGER";
-                else if (tablePk) out += "INTEGER";
-                else out += "INTEGER PRIMARY KEY AUTOINCREMENT";
                 i = j;
                 prevWord = lastWord;
                 lastWord = w;
@@ -637,8 +804,10 @@ std::string TranslateSql(const std::string& sql) {
                 out += " LIMIT " + limit;
                 limit.clear();
             }
+            flushTriggers("; ");
             sawSelect = false;
             inCreate = false;
+            autoincrementAfterKey = false;
         }
         out += c;
         ++i;
@@ -648,6 +817,7 @@ std::string TranslateSql(const std::string& sql) {
         // On a line of its own, so a trailing comment cannot swallow it.
         out += "\nLIMIT " + limit;
     }
+    flushTriggers(";\n");  // on a line of its own too
     return out;
 }
 

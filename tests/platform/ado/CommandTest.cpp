@@ -140,9 +140,20 @@ TEST(AdoParsers, DesktopSqlIsRewrittenOnlyOutsideTextsAndComments) {
     };
     const Case cases[] = {
         {"CREATE TABLE T (ID COUNTER, Note MEMO)", "CREATE TABLE T (ID INTEGER PRIMARY KEY AUTOINCREMENT, Note LONGTEXT)"},
-        {"CREATE TABLE T (ID COUNTER(1,1) CONSTRAINT pk PRIMARY KEY, A LONG)", "CREATE TABLE T (ID INTEGER CONSTRAINT pk PRIMARY KEY, A LONG)"},
+        {"CREATE TABLE T (ID COUNTER(1,1) CONSTRAINT pk PRIMARY KEY, A LONG)",
+         "CREATE TABLE T (ID INTEGER CONSTRAINT pk PRIMARY KEY AUTOINCREMENT, A LONG)"},
+        {"create table T (ID counter primary key desc, A long)", "create table T (ID INTEGER primary key desc AUTOINCREMENT, A long)"},
+        {"CREATE TABLE T (Code TEXT(10) PRIMARY KEY, ID COUNTER, Name TEXT(20))",
+         "CREATE TABLE T (Code TEXT(10) PRIMARY KEY, ID COUNTER, Name TEXT(20));\nCREATE TRIGGER \"nuv_counter_T_ID\" AFTER INSERT "
+         "ON \"T\" WHEN NEW.\"ID\" IS NULL BEGIN UPDATE \"T\" SET \"ID\" = (SELECT coalesce(max(\"ID\"), 0) + 1 FROM \"T\") "
+         "WHERE rowid = NEW.rowid; END"},
+        {"CREATE TABLE IF NOT EXISTS [Pipe Run] ([No] COUNTER, A LONG, CONSTRAINT pk PRIMARY KEY (A, [No])); SELECT 1",
+         "CREATE TABLE IF NOT EXISTS [Pipe Run] ([No] COUNTER, A LONG, CONSTRAINT pk PRIMARY KEY (A, [No])); CREATE TRIGGER "
+         "\"nuv_counter_Pipe Run_No\" AFTER INSERT ON \"Pipe Run\" WHEN NEW.\"No\" IS NULL BEGIN UPDATE \"Pipe Run\" SET "
+         "\"No\" = (SELECT coalesce(max(\"No\"), 0) + 1 FROM \"Pipe Run\") WHERE rowid = NEW.rowid; END; SELECT 1"},
         {"CREATE TABLE T (ID AUTOINCREMENT, A TEXT(5), PRIMARY KEY (ID))", "CREATE TABLE T (ID INTEGER, A TEXT(5), PRIMARY KEY (ID))"},
         {"CREATE TABLE Memo (Memo MEMO, Note TEXT(5))", "CREATE TABLE Memo (Memo LONGTEXT, Note TEXT(5))"},
+        {"CREATE TABLE [A B] ([Long Note] MEMO, \"C\" MEMO)", "CREATE TABLE [A B] ([Long Note] LONGTEXT, \"C\" LONGTEXT)"},
         {"select top 3 * from T where D > #2006-05-01# and s = 'a & b'",
          "select * from T where D > '2006-05-01 00:00:00' and s = 'a & b'\nLIMIT 3"},
         {"SELECT DISTINCT TOP 10 Name FROM T ORDER BY Name;", "SELECT DISTINCT Name FROM T ORDER BY Name LIMIT 10;"},

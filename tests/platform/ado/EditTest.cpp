@@ -140,4 +140,31 @@ TEST_F(Stock, MoveCountsFromBookmarksAndClampsAtTheEnds) {
     EXPECT_EQ(ErrorOf([&] { rs->Move(1); }), adErrNoCurrentRecord);
 }
 
+// A counter numbers the rows a statement or a record set inserts without a value, whichever
+// column is the key, and a counter that is the key never hands out a number again.
+TEST(Counters, NumberNewRowsWhateverTheKey) {
+    TempDir dir;
+    std::string db = dir.NewDb("counters.mdb");
+    _ConnectionPtr conn = Connect(db);
+    Exec(conn, "CREATE TABLE K (Code TEXT(10) PRIMARY KEY, ID COUNTER, Name TEXT(20))");
+    Exec(conn, "CREATE TABLE [Pipe Run] ([No] COUNTER, A LONG, B LONG, CONSTRAINT pk PRIMARY KEY (A, B))");
+    Exec(conn, "CREATE TABLE Own (ID COUNTER PRIMARY KEY, Name TEXT(20))");
+    Exec(conn, "INSERT INTO K (Code, Name) VALUES ('a', 'x'); INSERT INTO K (Code, Name) VALUES ('b', 'y')");
+    Exec(conn, "INSERT INTO K (Code, ID) VALUES ('z', 10)");  // a value given is kept
+    Exec(conn, "INSERT INTO [Pipe Run] (A, B) VALUES (1, 1); INSERT INTO [Pipe Run] (A, B) VALUES (1, 2)");
+    Exec(conn, "INSERT INTO Own (Name) VALUES ('p'); INSERT INTO Own (Name) VALUES ('q'); DELETE FROM Own WHERE ID = 2");
+    Exec(conn, "INSERT INTO Own (Name) VALUES ('r')");
+
+    _RecordsetPtr rs = OpenRs(conn, "select * from K", adOpenKeyset);
+    EXPECT_NE(rs->GetFields()->GetItem("ID")->GetAttributes() & adFldKeyColumn, adFldKeyColumn);
+    rs->AddNew();
+    rs->PutCollect("Code", _variant_t("c"));
+    rs->Update();
+    EXPECT_EQ(Long(rs, "ID"), 11);
+    int status = -1;
+    EXPECT_EQ(Shell(db, "SELECT Code || ID FROM K ORDER BY ID", &status), "a1\nb2\nz10\nc11\n");
+    EXPECT_EQ(Shell(db, "SELECT A || B || '=' || No FROM [Pipe Run] ORDER BY No", &status), "11=1\n12=2\n");
+    EXPECT_EQ(Shell(db, "SELECT group_concat(Name || ID) FROM Own", &status), "p1,r3\n");
+}
+
 }  // namespace
