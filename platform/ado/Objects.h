@@ -221,14 +221,20 @@ public:
     // Field services.
     int ColumnIndex(const _variant_t& index);
     const Column& ColumnAt(int i);
-    // Valid until the next call of either.
+    // Valid until the next call of any of these. Value is a read of the field; Current only looks.
     const VARIANT& Value(int i);
+    const VARIANT& Current(int i);
     const VARIANT& OriginalValue(int i);
     void PutValue(int i, const _variant_t& v);
     _variant_t GetChunk(int i, long length);
     void AppendChunk(int i, const _variant_t& data);
 
 private:
+    // Reading or writing another field of the record ends a piecewise read: GetChunk on the first
+    // field starts again from its beginning.
+    void FieldUsed(int i) {
+        if (i != chunkCol_) chunkCol_ = -1;
+    }
     void RequireOpen() const;
     std::size_t CurrentRow();
     void Rebuild();

@@ -26,7 +26,7 @@ public:
     DataTypeEnum GetType() override { return Col().type; }
     long GetDefinedSize() override { return Col().definedSize; }
     long GetActualSize() override {
-        const VARIANT& v = Rs().Value(index_);
+        const VARIANT& v = Rs().Current(index_);  // a size, not a read of the value
         if (v.vt == VT_NULL || v.vt == VT_EMPTY) return 0;
         if (v.vt == VT_BSTR) return static_cast<long>(SysStringByteLen(v.bstrVal));
         if ((v.vt & VT_ARRAY) && v.parray) return static_cast<long>(v.parray->rgsabound[0].cElements);
@@ -1157,6 +1157,7 @@ FieldsPtr RecordsetImpl::GetFields() {
 _variant_t RecordsetImpl::GetCollect(const _variant_t& index) {
     std::size_t i = static_cast<std::size_t>(ColumnIndex(index));
     std::size_t r = CurrentRow();
+    FieldUsed(static_cast<int>(i));
     if (edit_ != adEditNone && changed_[i]) return _variant_t(editBuf_[i]);
     // An arena text becomes the caller's value directly, with no copy left in the rows.
     _variant_t out;
@@ -1171,6 +1172,7 @@ void RecordsetImpl::PeekCollect(long ordinal, CollectView& view) {
     if (ordinal < 0 || static_cast<std::size_t>(ordinal) >= snap_->cols.size()) RaiseItemNotFound(std::to_string(ordinal));
     auto i = static_cast<std::size_t>(ordinal);
     std::size_t r = CurrentRow();
+    FieldUsed(static_cast<int>(ordinal));
     view.utf8 = nullptr;
     view.bytes = 0;
     if (edit_ != adEditNone && changed_[i]) {
@@ -1251,6 +1253,11 @@ const Column& RecordsetImpl::ColumnAt(int i) {
 }
 
 const VARIANT& RecordsetImpl::Value(int i) {
+    FieldUsed(i);
+    return Current(i);
+}
+
+const VARIANT& RecordsetImpl::Current(int i) {
     std::size_t r = CurrentRow();
     if (edit_ != adEditNone && changed_[static_cast<std::size_t>(i)]) return editBuf_[static_cast<std::size_t>(i)];
     return snap_->Read(r, static_cast<std::size_t>(i), scratch_);
@@ -1264,6 +1271,7 @@ const VARIANT& RecordsetImpl::OriginalValue(int i) {
 void RecordsetImpl::PutValue(int i, const _variant_t& v) {
     CheckUpdatable();
     CurrentRow();
+    FieldUsed(i);
     auto c = static_cast<std::size_t>(i);
     const Column& col = snap_->cols[c];
     if (!snap_->disconnected && col.baseColumn.empty())

@@ -286,7 +286,14 @@ TEST_F(Duct, ChunksMoveLongBinaryInPieces) {
         got.insert(got.end(), b.begin(), b.end());
     }
     EXPECT_EQ(got, blob);
+    // Reading another field ends the piecewise read; its size does not.
+    back->MoveFirst();
+    EXPECT_EQ(f->GetChunk(100).ToBytes().front(), blob[0]);
+    EXPECT_EQ(back->GetFields()->GetItem("Note")->GetActualSize(), 18);  // bytes of wide text
+    EXPECT_EQ(f->GetChunk(100).ToBytes().front(), blob[100]);
     EXPECT_EQ(Text(back, "Note"), "memo text");
+    EXPECT_EQ(f->GetChunk(100).ToBytes().front(), blob[0]) << "starts again after another field was read";
+    EXPECT_EQ(f->GetChunk(100).ToBytes().front(), blob[100]);
     int status;
     EXPECT_EQ(Shell(dir.File("duct.mdb"), "SELECT length(Pic), typeof(Pic) FROM Duct WHERE ID = 2", &status), "250|blob\n");
 }
