@@ -13,6 +13,16 @@
 
 namespace NUVADO::detail {
 
+std::string Ident(const std::string& name) {
+    std::string out = "\"";
+    for (char c : name) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+
 // --- Text ---
 
 std::u16string Utf8To16(std::string_view s) {
@@ -583,13 +593,8 @@ CounterColumn DescribeCounter(const std::string& sql, std::size_t open, std::siz
 // Numbers rows a statement inserts without a value, as the desktop engine's counter does (the
 // next number after the largest).
 std::string CounterTrigger(const std::string& table, const std::string& column) {
-    auto q = [](const std::string& name) {
-        std::string s = "\"";
-        for (char c : name) s += c == '"' ? std::string("\"\"") : std::string(1, c);
-        return s + "\"";
-    };
-    std::string t = q(table), c = q(column);
-    return "CREATE TRIGGER " + q("nuv_counter_" + table + "_" + column) + " AFTER INSERT ON " + t + " WHEN NEW." + c +
+    std::string t = Ident(table), c = Ident(column);
+    return "CREATE TRIGGER " + Ident("nuv_counter_" + table + "_" + column) + " AFTER INSERT ON " + t + " WHEN NEW." + c +
            " IS NULL BEGIN UPDATE " + t + " SET " + c + " = (SELECT coalesce(max(" + c + "), 0) + 1 FROM " + t +
            ") WHERE rowid = NEW.rowid; END";
 }

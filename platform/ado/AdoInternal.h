@@ -35,6 +35,9 @@ BSTR AllocBstr(std::string_view utf8);
 std::string BstrToUtf8(const _bstr_t& s);
 std::string VariantTextUtf8(const VARIANT& v);  // the value as text (VariantChangeType rules)
 
+// A name quoted for SQL ("a""b").
+std::string Ident(const std::string& name);
+
 // Raises _com_error with a UTF-8 description (converted for the error object).
 [[noreturn]] void Raise(unsigned hr, const std::string& description, const char* source);
 // The ADO messages for the common layer errors.

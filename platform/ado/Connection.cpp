@@ -2,6 +2,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -192,15 +193,6 @@ void ReadCellInto(sqlite3_stmt* st, int i, const Column& col, VARIANT& out) {
 
 namespace {
 
-std::string Ident(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
 bool HasWord(const std::string& sql, const char* word) {
     std::size_t n = std::strlen(word);
     bool quote = false;
@@ -299,53 +291,94 @@ void InferType(Snapshot& s, std::size_t c) {
     }
 }
 
-// Fills in the base table, key and attributes once the rows are read.
-void DescribeBase(Database& db, Snapshot& s, const std::string& sql, bool forUpdate) {
-    std::string table;
-    bool single = true;
-    for (const Column& c : s.cols) {
-        if (c.baseTable.empty()) continue;
-        if (table.empty()) table = c.baseTable;
-        else if (strcasecmp(table.c_str(), c.baseTable.c_str()) != 0) single = false;
+// The tables a FROM clause names, as written (unquoted); false when it reads from a subquery,
+// whose rows cannot be told apart by table.
+bool FromTables(const std::string& sql, std::vector<std::string>& tables) {
+    int depth = 0;
+    bool inFrom = false, expectTable = false;
+    for (std::size_t i = 0; i < sql.size(); ++i) {
+        char c = sql[i];
+        if (c == '\'' || c == '"' || c == '[' || c == '`') {
+            char close = c == '[' ? ']' : c;
+            std::size_t e = sql.find(close, i + 1);
+            if (e == std::string::npos) return false;
+            if (expectTable && depth == 0 && c != '\'') tables.push_back(sql.substr(i + 1, e - i - 1));
+            expectTable = false;
+            i = e;
+            continue;
+        }
+        if (c == '(') {
+            if (expectTable && depth == 0) return false;
+            ++depth;
+        } else if (c == ')') {
+            --depth;
+        } else if (depth == 0 && inFrom && c == ',') {
+            expectTable = true;
+        } else if (depth == 0 && (std::isalpha(static_cast<unsigned char>(c)) || c == '_') &&
+                   (i == 0 || !(std::isalnum(static_cast<unsigned char>(sql[i - 1])) || sql[i - 1] == '_'))) {
+            std::size_t e = i;
+            while (e < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[e])) || sql[e] == '_')) ++e;
+            std::string w = sql.substr(i, e - i);
+            for (char& ch : w) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+            if (w == "FROM") {
+                inFrom = expectTable = true;
+            } else if (w == "JOIN") {
+                expectTable = true;
+            } else if (w == "WHERE" || w == "GROUP" || w == "ORDER" || w == "HAVING" || w == "LIMIT") {
+                inFrom = expectTable = false;
+            } else if (expectTable) {
+                tables.push_back(sql.substr(i, e - i));
+                expectTable = false;
+            }
+            i = e - 1;
+        }
     }
-    bool grouped = HasWord(sql, "GROUP") || HasWord(sql, "DISTINCT") || HasWord(sql, "UNION") || HasWord(sql, "JOIN") ||
-                   HasWord(sql, "INTERSECT") || HasWord(sql, "EXCEPT") || SeveralSources(sql);
-    // Column facts from the table declaration.
+    return true;
+}
+
+// Fills in the base tables, keys and attributes once the rows are read.
+void DescribeBase(Database& db, Snapshot& s, const std::string& sql, bool forUpdate) {
+    // Column facts from each table's declaration.
     struct Info {
         std::string name;
         bool notNull, pk;
-        int pkOrder;
         std::string type;
     };
-    std::vector<Info> info;
-    if (!table.empty()) {
+    struct Table {
+        std::string name;
+        std::vector<Info> info;
+        int pkCount = 0;
+    };
+    std::vector<Table> tables;
+    auto tableOf = [&](const std::string& name) -> Table& {
+        for (Table& t : tables)
+            if (strcasecmp(t.name.c_str(), name.c_str()) == 0) return t;
+        Table& t = tables.emplace_back();
+        t.name = name;
         Statement st;
-        std::string q = "PRAGMA table_info(" + Ident(table) + ")";
+        std::string q = "PRAGMA table_info(" + Ident(name) + ")";
         if (sqlite3_prepare_v2(db.db, q.c_str(), -1, &st.stmt, nullptr) == SQLITE_OK)
             while (sqlite3_step(st.stmt) == SQLITE_ROW) {
                 const char* ty = reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 2));
-                info.push_back({reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 1)), sqlite3_column_int(st.stmt, 3) != 0,
-                                sqlite3_column_int(st.stmt, 5) != 0, sqlite3_column_int(st.stmt, 5), ty ? ty : ""});
+                t.info.push_back({reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 1)), sqlite3_column_int(st.stmt, 3) != 0,
+                                  sqlite3_column_int(st.stmt, 5) != 0, ty ? ty : ""});
+                t.pkCount += t.info.back().pk;
             }
-    }
-    int pkCount = 0;
-    for (const Info& i : info) pkCount += i.pk;
-    bool rowidAliasTable = pkCount == 1;
-    int pkSelected = 0;
-    for (std::size_t c = 0; c < s.cols.size(); ++c) {
-        Column& col = s.cols[c];
+        return t;
+    };
+    for (Column& col : s.cols) {
         if (col.baseTable.empty()) {
             col.attributes |= adFldMayBeNull | adFldIsNullable;
             continue;
         }
-        for (const Info& i : info) {
+        Table& t = tableOf(col.baseTable);
+        for (const Info& i : t.info) {
             if (strcasecmp(i.name.c_str(), col.baseColumn.c_str()) != 0) continue;
             col.key = i.pk;
             col.nullable = !i.notNull && !i.pk;
-            if (i.pk) ++pkSelected;
             std::string up = i.type;
             for (char& ch : up) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-            if (i.pk && rowidAliasTable && up == "INTEGER") {
+            if (i.pk && t.pkCount == 1 && up == "INTEGER") {
                 col.rowidAlias = true;
                 col.autoIncrement = true;
             }
@@ -353,12 +386,43 @@ void DescribeBase(Database& db, Snapshot& s, const std::string& sql, bool forUpd
         if (col.nullable) col.attributes |= adFldIsNullable | adFldMayBeNull;
         if (col.key) col.attributes |= adFldKeyColumn;
     }
-    if (!forUpdate || !single || grouped || table.empty()) return;
-    s.table = table;
-    if (pkCount > 0 && pkSelected == pkCount) {
+    if (!forUpdate || tables.empty()) return;
+    if (HasWord(sql, "GROUP") || HasWord(sql, "DISTINCT") || HasWord(sql, "UNION") || HasWord(sql, "INTERSECT") ||
+        HasWord(sql, "EXCEPT"))
+        return;
+    // The selected columns of a table's primary key, when all of them are there.
+    auto selectedKey = [&](const Table& t) {
+        std::vector<int> key;
+        for (std::size_t c = 0; c < s.cols.size(); ++c) {
+            const Column& col = s.cols[c];
+            if (!col.key || strcasecmp(col.baseTable.c_str(), t.name.c_str()) != 0) continue;
+            bool again = std::any_of(key.begin(), key.end(), [&](int k) {
+                return strcasecmp(s.cols[static_cast<std::size_t>(k)].baseColumn.c_str(), col.baseColumn.c_str()) == 0;
+            });
+            if (!again) key.push_back(static_cast<int>(c));
+        }
+        if (t.pkCount == 0 || static_cast<int>(key.size()) != t.pkCount) key.clear();
+        return key;
+    };
+    if (tables.size() > 1 || HasWord(sql, "JOIN") || SeveralSources(sql)) {
+        // Rows of a join: each table whose whole primary key is in the rows takes changes to its
+        // columns. A table named twice (a join with itself) cannot tell its rows apart.
+        std::vector<std::string> from;
+        if (!FromTables(sql, from)) return;
+        for (std::size_t a = 0; a < from.size(); ++a)
+            for (std::size_t b = a + 1; b < from.size(); ++b)
+                if (strcasecmp(from[a].c_str(), from[b].c_str()) == 0) return;
+        for (const Table& t : tables) {
+            std::vector<int> key = selectedKey(t);
+            if (!key.empty()) s.joined.push_back({t.name, std::move(key)});
+        }
+        return;
+    }
+    const Table& t = tables.front();
+    s.table = t.name;
+    s.keyCols = selectedKey(t);
+    if (!s.keyCols.empty()) {
         s.keyIsPrimary = true;
-        for (std::size_t c = 0; c < s.cols.size(); ++c)
-            if (s.cols[c].key) s.keyCols.push_back(static_cast<int>(c));
         return;
     }
     // No full primary key in the rows: locate a row by the values that read back exactly.

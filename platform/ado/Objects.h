@@ -1,6 +1,8 @@
 // The implementation classes behind the ADO interfaces, shared between their source files.
 #pragma once
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdint>
 #include <deque>
@@ -44,6 +46,19 @@ struct Snapshot {
     std::string table;         // base table that changes are written to; empty when none
     std::vector<int> keyCols;  // columns that locate a row of the base table
     bool keyIsPrimary = false;
+    // Rows of a query over several tables: each table that changes are written to, with the
+    // columns of its primary key. Such rows can be changed, not added or deleted.
+    struct JoinedTable {
+        std::string name;
+        std::vector<int> keyCols;
+    };
+    std::vector<JoinedTable> joined;
+    // The table a column's changes are written to (null when none).
+    const JoinedTable* JoinedTableOf(const Column& c) const {
+        for (const JoinedTable& t : joined)
+            if (t.name.size() == c.baseTable.size() && strncasecmp(t.name.c_str(), c.baseTable.c_str(), t.name.size()) == 0) return &t;
+        return nullptr;
+    }
     bool disconnected = false;  // rows read from a file or built in memory: changes stay here
 
     // Kinds: a plain variant tag (nothing to release) is its own kind; these two are not tags.
@@ -244,6 +259,7 @@ private:
     void CheckUpdatable();
     void WriteInsert(std::size_t row);
     void WriteUpdate(std::size_t row);
+    void WriteJoinedUpdate(std::size_t row);
     void WriteDelete(std::size_t row);
     std::string KeyWhere(std::size_t row, std::vector<const VARIANT*>& binds) const;
     void Fill(CADORecordBinding* b);

@@ -288,15 +288,6 @@ bool IsMissing(const _variant_t& v) {
            (v.vt == VT_BSTR && SysStringLen(v.bstrVal) == 0);
 }
 
-std::string Ident(const std::string& name) {
-    std::string out = "\"";
-    for (char c : name) {
-        if (c == '"') out += '"';
-        out += c;
-    }
-    return out + "\"";
-}
-
 }  // namespace
 
 RecordsetImpl::RecordsetImpl() = default;
@@ -353,7 +344,8 @@ void RecordsetImpl::Attach(std::shared_ptr<Snapshot> snap, _Connection* conn, Cu
     open_ = true;
     // Columns can be written only through an updatable cursor.
     for (Column& c : snap_->cols) {
-        bool writable = lock_ != adLockReadOnly && (snap_->disconnected || (!snap_->table.empty() && !c.baseColumn.empty()));
+        bool writable = lock_ != adLockReadOnly &&
+                        (snap_->disconnected || (!c.baseColumn.empty() && (!snap_->table.empty() || snap_->JoinedTableOf(c))));
         if (writable) c.attributes |= adFldUpdatable;
         else c.attributes &= ~adFldUpdatable;
     }
@@ -715,7 +707,8 @@ void RecordsetImpl::CheckUpdatable() {
     RequireOpen();
     if (lock_ == adLockReadOnly) RaiseNotSupported("updating");
     if (!snap_->disconnected) {
-        if (snap_->table.empty()) RaiseNotSupported("updating (the query does not name one table that rows can be written to)");
+        if (snap_->table.empty() && snap_->joined.empty())
+            RaiseNotSupported("updating (the query does not name a table that rows can be written to)");
         if (!conn_ || conn_->GetState() == adStateClosed)
             Raise(adErrInvalidConnection, "The connection cannot be used to perform this operation. It is either closed or invalid in this context.",
                   kRecordsetSource);
@@ -731,6 +724,7 @@ void RecordsetImpl::BeginEdit() {
 
 HRESULT RecordsetImpl::AddNew(const _variant_t& fieldList, const _variant_t& values) {
     CheckUpdatable();
+    if (!snap_->joined.empty()) RaiseNotSupported("adding records to the rows of several tables");
     FinishPendingEdit();
     beforeAdd_ = pos_;
     std::size_t row = snap_->AddRow();
@@ -800,6 +794,7 @@ HRESULT RecordsetImpl::CancelUpdate() {
 HRESULT RecordsetImpl::Delete(AffectEnum affect) {
     if (affect != adAffectCurrent) RaiseNotSupported("deleting groups of records");
     CheckUpdatable();
+    if (!snap_->joined.empty()) RaiseNotSupported("deleting records from the rows of several tables");
     if (edit_ == adEditAdd) return CancelUpdate();
     std::size_t row = CurrentRow();
     edit_ = adEditNone;
@@ -881,6 +876,7 @@ void RecordsetImpl::WriteInsert(std::size_t row) {
 }
 
 void RecordsetImpl::WriteUpdate(std::size_t row) {
+    if (!snap_->joined.empty()) return WriteJoinedUpdate(row);
     Database& db = *db_;
     std::string sets;
     std::vector<std::pair<const VARIANT*, DataTypeEnum>> binds;
@@ -903,6 +899,45 @@ void RecordsetImpl::WriteUpdate(std::size_t row) {
     if (rc != SQLITE_DONE) db.RaiseEngine(rc, sql);
     if (sqlite3_changes(db.db) == 0)
         Raise(DB_E_CANTUPDATE, "Row cannot be located for updating. Some values may have been changed since it was last read.", kEngineSource);
+}
+
+// One UPDATE for each table with changed columns, located by its primary key; all of them or
+// none.
+void RecordsetImpl::WriteJoinedUpdate(std::size_t row) {
+    Database& db = *db_;
+    db.Exec("SAVEPOINT nuv_joined_update");
+    try {
+        for (const Snapshot::JoinedTable& t : snap_->joined) {
+            std::string sets, where;
+            std::vector<std::pair<const VARIANT*, DataTypeEnum>> binds;
+            for (std::size_t c = 0; c < snap_->cols.size(); ++c) {
+                const Column& col = snap_->cols[c];
+                if (!changed_[c] || col.baseColumn.empty() || snap_->JoinedTableOf(col) != &t) continue;
+                sets += (sets.empty() ? "" : ", ") + Ident(col.baseColumn) + " = ?";
+                binds.emplace_back(&editBuf_[c], col.type);
+            }
+            if (sets.empty()) continue;
+            for (int k : t.keyCols) {
+                const Column& key = snap_->cols[static_cast<std::size_t>(k)];
+                where += (where.empty() ? "" : " AND ") + Ident(key.baseColumn) + " IS ?";
+                binds.emplace_back(&snap_->Cell(row, static_cast<std::size_t>(k)), key.type);
+            }
+            std::string sql = "UPDATE " + Ident(t.name) + " SET " + sets + " WHERE " + where;
+            Statement st;
+            int rc = sqlite3_prepare_v2(db.db, sql.c_str(), -1, &st.stmt, nullptr);
+            if (rc != SQLITE_OK) db.RaiseEngine(rc, sql);
+            for (std::size_t i = 0; i < binds.size(); ++i) BindValue(st.stmt, static_cast<int>(i + 1), *binds[i].first, binds[i].second);
+            rc = sqlite3_step(st.stmt);
+            if (rc != SQLITE_DONE) db.RaiseEngine(rc, sql);
+            if (sqlite3_changes(db.db) == 0)
+                Raise(DB_E_CANTUPDATE, "Row cannot be located for updating. Some values may have been changed since it was last read.",
+                      kEngineSource);
+        }
+    } catch (...) {
+        sqlite3_exec(db.db, "ROLLBACK TO nuv_joined_update; RELEASE nuv_joined_update", nullptr, nullptr, nullptr);
+        throw;
+    }
+    db.Exec("RELEASE nuv_joined_update");
 }
 
 void RecordsetImpl::WriteDelete(std::size_t row) {
@@ -1275,7 +1310,13 @@ void RecordsetImpl::PutValue(int i, const _variant_t& v) {
     auto c = static_cast<std::size_t>(i);
     const Column& col = snap_->cols[c];
     if (!snap_->disconnected && col.baseColumn.empty())
-        Raise(DB_E_ERRORSOCCURRED, "Field '" + col.name + "' cannot be updated: it is not a column of table '" + snap_->table + "'.",
+        Raise(DB_E_ERRORSOCCURRED,
+              "Field '" + col.name + "' cannot be updated: it is not a column of " +
+                  (snap_->joined.empty() ? "table '" + snap_->table + "'." : std::string("a table the query reads.")),
+              kEngineSource);
+    if (!snap_->disconnected && !snap_->joined.empty() && !snap_->JoinedTableOf(col))
+        Raise(DB_E_ERRORSOCCURRED,
+              "Field '" + col.name + "' cannot be updated: the rows do not hold the whole primary key of table '" + col.baseTable + "'.",
               kEngineSource);
     // The value is converted to the field's type now, as the platform does.
     _variant_t stored;

@@ -167,4 +167,62 @@ TEST(Counters, NumberNewRowsWhateverTheKey) {
     EXPECT_EQ(Shell(db, "SELECT group_concat(Name || ID) FROM Own", &status), "p1,r3\n");
 }
 
+// Rows of a join take changes when each table written to has its whole primary key in the rows;
+// one change touching two tables is written to both or neither.
+TEST(Joins, ChangesGoToEachTableByItsKey) {
+    TempDir dir;
+    std::string db = dir.NewDb("joins.mdb");
+    _ConnectionPtr conn = Connect(db);
+    Exec(conn, "CREATE TABLE DuctType (TypeID COUNTER, Name TEXT(20) UNIQUE, Roughness DOUBLE)");
+    Exec(conn, "CREATE TABLE Duct (ID COUNTER, TypeID LONG, Len DOUBLE)");
+    Exec(conn, "INSERT INTO DuctType (Name, Roughness) VALUES ('Galvanised', 0.00015); "
+               "INSERT INTO DuctType (Name, Roughness) VALUES ('PVC', 0.0000015)");
+    Exec(conn, "INSERT INTO Duct (TypeID, Len) VALUES (1, 10); INSERT INTO Duct (TypeID, Len) VALUES (1, 5); "
+               "INSERT INTO Duct (TypeID, Len) VALUES (2, 7)");
+    _RecordsetPtr rs = OpenRs(conn,
+                              "select d.ID, d.Len, t.TypeID, t.Name, d.Len * 2 as Twice from Duct d inner join DuctType t "
+                              "on d.TypeID = t.TypeID order by d.ID");
+    FieldsPtr f = rs->GetFields();
+    EXPECT_TRUE(f->GetItem("Len")->GetAttributes() & adFldUpdatable);
+    EXPECT_TRUE(f->GetItem("Name")->GetAttributes() & adFldUpdatable);
+    EXPECT_FALSE(f->GetItem("Twice")->GetAttributes() & adFldUpdatable);
+    f->GetItem("Len")->PutValue(12.0);
+    f->GetItem("Name")->PutValue("Galv.");
+    rs->Update();
+    int status = -1;
+    EXPECT_EQ(Shell(db, "SELECT group_concat(ID || ':' || Len) FROM Duct; SELECT group_concat(Name) FROM DuctType", &status),
+              "1:12.0,2:5.0,3:7.0\nGalv.,PVC\n");
+
+    struct Refused {
+        const char* what;
+        std::function<void()> act;
+        std::uint32_t hr;
+    } const refused[] = {
+        {"AddNew", [&] { rs->AddNew(); }, adErrFeatureNotAvailable},
+        {"Delete", [&] { rs->Delete(adAffectCurrent); }, adErrFeatureNotAvailable},
+        {"expression", [&] { f->GetItem("Twice")->PutValue(1L); }, DB_E_ERRORSOCCURRED},
+    };
+    for (const Refused& r : refused) EXPECT_EQ(ErrorOf(r.act), r.hr) << r.what;
+
+    // The second table's change fails (a name already taken): the first table's is undone.
+    rs->MoveNext();
+    f->GetItem("Len")->PutValue(99.0);
+    f->GetItem("Name")->PutValue("PVC");
+    EXPECT_EQ(ErrorOf([&] { rs->Update(); }), static_cast<std::uint32_t>(DB_E_INTEGRITYVIOLATION));
+    rs->CancelUpdate();
+    EXPECT_EQ(Shell(db, "SELECT Len FROM Duct WHERE ID = 2", &status), "5.0\n");
+
+    // Without a table's key in the rows its columns stay read-only; a table named twice has no
+    // rows of its own to write.
+    _RecordsetPtr noKey = OpenRs(conn, "select d.ID, d.Len, t.Name from Duct d, DuctType t where d.TypeID = t.TypeID");
+    std::string why;
+    EXPECT_EQ(ErrorOf([&] { noKey->GetFields()->GetItem("Name")->PutValue("x"); }, &why), DB_E_ERRORSOCCURRED);
+    EXPECT_NE(why.find("primary key of table 'DuctType'"), std::string::npos) << why;
+    noKey->GetFields()->GetItem("Len")->PutValue(3.0);
+    noKey->Update();
+    EXPECT_EQ(Shell(db, "SELECT Len FROM Duct WHERE ID = 1", &status), "3.0\n");
+    _RecordsetPtr self = OpenRs(conn, "select a.ID, b.Len from Duct a join Duct b on b.ID = a.ID + 1");
+    EXPECT_EQ(ErrorOf([&] { self->GetFields()->GetItem("Len")->PutValue(1.0); }), adErrFeatureNotAvailable);
+}
+
 }  // namespace
