@@ -215,36 +215,6 @@ bool HasWord(const std::string& sql, const char* word) {
     return false;
 }
 
-// Whether the outermost FROM clause lists more than one source ("FROM a, b").
-bool SeveralSources(const std::string& sql) {
-    int depth = 0;
-    bool inFrom = false;
-    for (std::size_t i = 0; i < sql.size(); ++i) {
-        char c = sql[i];
-        if (c == '\'' || c == '"' || c == '[' || c == '`') {
-            char close = c == '[' ? ']' : c;
-            std::size_t e = sql.find(close, i + 1);
-            if (e == std::string::npos) return false;
-            i = e;
-            continue;
-        }
-        if (c == '(') ++depth;
-        else if (c == ')') --depth;
-        else if (depth == 0 && std::isalpha(static_cast<unsigned char>(c)) && (i == 0 || !(std::isalnum(static_cast<unsigned char>(sql[i - 1])) || sql[i - 1] == '_'))) {
-            std::size_t e = i;
-            while (e < sql.size() && (std::isalnum(static_cast<unsigned char>(sql[e])) || sql[e] == '_')) ++e;
-            std::string w = sql.substr(i, e - i);
-            for (char& ch : w) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-            if (w == "FROM") inFrom = true;
-            else if (w == "WHERE" || w == "GROUP" || w == "ORDER" || w == "HAVING" || w == "LIMIT") inFrom = false;
-            i = e - 1;
-        } else if (depth == 0 && inFrom && c == ',') {
-            return true;
-        }
-    }
-    return false;
-}
-
 // The value-typed description of a column without a declaration: from the values it holds.
 void InferType(Snapshot& s, std::size_t c) {
     Column& col = s.cols[c];
@@ -404,11 +374,12 @@ void DescribeBase(Database& db, Snapshot& s, const std::string& sql, bool forUpd
         if (t.pkCount == 0 || static_cast<int>(key.size()) != t.pkCount) key.clear();
         return key;
     };
-    if (tables.size() > 1 || HasWord(sql, "JOIN") || SeveralSources(sql)) {
+    std::vector<std::string> from;
+    bool named = FromTables(sql, from);
+    if (tables.size() > 1 || from.size() > 1) {
         // Rows of a join: each table whose whole primary key is in the rows takes changes to its
         // columns. A table named twice (a join with itself) cannot tell its rows apart.
-        std::vector<std::string> from;
-        if (!FromTables(sql, from)) return;
+        if (!named) return;
         for (std::size_t a = 0; a < from.size(); ++a)
             for (std::size_t b = a + 1; b < from.size(); ++b)
                 if (strcasecmp(from[a].c_str(), from[b].c_str()) == 0) return;

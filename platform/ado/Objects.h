@@ -122,6 +122,9 @@ struct Snapshot {
     }
 };
 
+// Values for the ?-markers of a write statement, with the field types they are stored as.
+using WriteBinds = std::vector<std::pair<const VARIANT*, DataTypeEnum>>;
+
 class ConnectionImpl;
 
 // Runs SQL on a connection. Parameters bind to ?-markers in order (?N by number). Returns the
@@ -261,7 +264,9 @@ private:
     void WriteUpdate(std::size_t row);
     void WriteJoinedUpdate(std::size_t row);
     void WriteDelete(std::size_t row);
-    std::string KeyWhere(std::size_t row, std::vector<const VARIANT*>& binds) const;
+    // "k1 IS ? AND ..." for the key columns, their values added to the binds.
+    std::string KeyWhere(std::size_t row, const std::vector<int>& keyCols, WriteBinds& binds);
+    std::string TableKeyWhere(std::size_t row, WriteBinds& binds);
     void Fill(CADORecordBinding* b);
     void Store(CADORecordBinding* b);
     void Reset();

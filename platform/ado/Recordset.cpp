@@ -806,22 +806,42 @@ HRESULT RecordsetImpl::Delete(AffectEnum affect) {
     return S_OK;
 }
 
-std::string RecordsetImpl::KeyWhere(std::size_t row, std::vector<const VARIANT*>& binds) const {
+namespace {
+
+// Runs one write statement with its values; the number of rows it changed.
+int RunWrite(Database& db, const std::string& sql, const WriteBinds& binds) {
+    Statement st;
+    int rc = sqlite3_prepare_v2(db.db, sql.c_str(), -1, &st.stmt, nullptr);
+    if (rc != SQLITE_OK) db.RaiseEngine(rc, sql);
+    for (std::size_t i = 0; i < binds.size(); ++i) BindValue(st.stmt, static_cast<int>(i + 1), *binds[i].first, binds[i].second);
+    rc = sqlite3_step(st.stmt);
+    if (rc != SQLITE_DONE) db.RaiseEngine(rc, sql);
+    return sqlite3_changes(db.db);
+}
+
+[[noreturn]] void RaiseRowNotFound(const char* doing) {
+    Raise(DB_E_CANTUPDATE,
+          std::string("Row cannot be located for ") + doing + ". Some values may have been changed since it was last read.",
+          kEngineSource);
+}
+
+}  // namespace
+
+std::string RecordsetImpl::KeyWhere(std::size_t row, const std::vector<int>& keyCols, WriteBinds& binds) {
     std::string where;
-    for (int k : snap_->keyCols) {
+    for (int k : keyCols) {
         const Column& c = snap_->cols[static_cast<std::size_t>(k)];
         if (!where.empty()) where += " AND ";
         where += Ident(c.baseColumn) + " IS ?";
-        binds.push_back(&const_cast<Snapshot&>(*snap_).Cell(row, static_cast<std::size_t>(k)));
+        binds.emplace_back(&snap_->Cell(row, static_cast<std::size_t>(k)), c.type);
     }
-    if (snap_->keyIsPrimary) return " WHERE " + where;
-    return " WHERE rowid = (SELECT rowid FROM " + Ident(snap_->table) + " WHERE " + where + " LIMIT 1)";
+    return where;
 }
 
 void RecordsetImpl::WriteInsert(std::size_t row) {
     Database& db = *db_;
     std::string cols, marks;
-    std::vector<std::pair<const VARIANT*, DataTypeEnum>> binds;
+    WriteBinds binds;
     _variant_t next;
     for (std::size_t c = 0; c < snap_->cols.size(); ++c) {
         const Column& col = snap_->cols[c];
@@ -842,13 +862,8 @@ void RecordsetImpl::WriteInsert(std::size_t row) {
         marks += marks.empty() ? "?" : ", ?";
         binds.emplace_back(v, col.type);
     }
-    std::string sql = "INSERT INTO " + Ident(snap_->table) + (cols.empty() ? " DEFAULT VALUES" : " (" + cols + ") VALUES (" + marks + ")");
-    Statement st;
-    int rc = sqlite3_prepare_v2(db.db, sql.c_str(), -1, &st.stmt, nullptr);
-    if (rc != SQLITE_OK) db.RaiseEngine(rc, sql);
-    for (std::size_t i = 0; i < binds.size(); ++i) BindValue(st.stmt, static_cast<int>(i + 1), *binds[i].first, binds[i].second);
-    rc = sqlite3_step(st.stmt);
-    if (rc != SQLITE_DONE) db.RaiseEngine(rc, sql);
+    RunWrite(db, "INSERT INTO " + Ident(snap_->table) + (cols.empty() ? " DEFAULT VALUES" : " (" + cols + ") VALUES (" + marks + ")"),
+             binds);
     // Read the stored row back: self-numbered IDs and defaults become visible.
     sqlite3_int64 rowid = sqlite3_last_insert_rowid(db.db);
     std::string list;
@@ -877,28 +892,16 @@ void RecordsetImpl::WriteInsert(std::size_t row) {
 
 void RecordsetImpl::WriteUpdate(std::size_t row) {
     if (!snap_->joined.empty()) return WriteJoinedUpdate(row);
-    Database& db = *db_;
     std::string sets;
-    std::vector<std::pair<const VARIANT*, DataTypeEnum>> binds;
+    WriteBinds binds;
     for (std::size_t c = 0; c < snap_->cols.size(); ++c) {
         if (!changed_[c] || snap_->cols[c].baseColumn.empty()) continue;
         sets += (sets.empty() ? "" : ", ") + Ident(snap_->cols[c].baseColumn) + " = ?";
         binds.emplace_back(&editBuf_[c], snap_->cols[c].type);
     }
     if (sets.empty()) return;
-    std::vector<const VARIANT*> keys;
-    std::string sql = "UPDATE " + Ident(snap_->table) + " SET " + sets + KeyWhere(row, keys);
-    Statement st;
-    int rc = sqlite3_prepare_v2(db.db, sql.c_str(), -1, &st.stmt, nullptr);
-    if (rc != SQLITE_OK) db.RaiseEngine(rc, sql);
-    int i = 1;
-    for (auto& b : binds) BindValue(st.stmt, i++, *b.first, b.second);
-    for (std::size_t k = 0; k < keys.size(); ++k)
-        BindValue(st.stmt, i++, *keys[k], snap_->cols[static_cast<std::size_t>(snap_->keyCols[k])].type);
-    rc = sqlite3_step(st.stmt);
-    if (rc != SQLITE_DONE) db.RaiseEngine(rc, sql);
-    if (sqlite3_changes(db.db) == 0)
-        Raise(DB_E_CANTUPDATE, "Row cannot be located for updating. Some values may have been changed since it was last read.", kEngineSource);
+    std::string sql = "UPDATE " + Ident(snap_->table) + " SET " + sets + TableKeyWhere(row, binds);
+    if (RunWrite(*db_, sql, binds) == 0) RaiseRowNotFound("updating");
 }
 
 // One UPDATE for each table with changed columns, located by its primary key; all of them or
@@ -908,8 +911,8 @@ void RecordsetImpl::WriteJoinedUpdate(std::size_t row) {
     db.Exec("SAVEPOINT nuv_joined_update");
     try {
         for (const Snapshot::JoinedTable& t : snap_->joined) {
-            std::string sets, where;
-            std::vector<std::pair<const VARIANT*, DataTypeEnum>> binds;
+            std::string sets;
+            WriteBinds binds;
             for (std::size_t c = 0; c < snap_->cols.size(); ++c) {
                 const Column& col = snap_->cols[c];
                 if (!changed_[c] || col.baseColumn.empty() || snap_->JoinedTableOf(col) != &t) continue;
@@ -917,21 +920,8 @@ void RecordsetImpl::WriteJoinedUpdate(std::size_t row) {
                 binds.emplace_back(&editBuf_[c], col.type);
             }
             if (sets.empty()) continue;
-            for (int k : t.keyCols) {
-                const Column& key = snap_->cols[static_cast<std::size_t>(k)];
-                where += (where.empty() ? "" : " AND ") + Ident(key.baseColumn) + " IS ?";
-                binds.emplace_back(&snap_->Cell(row, static_cast<std::size_t>(k)), key.type);
-            }
-            std::string sql = "UPDATE " + Ident(t.name) + " SET " + sets + " WHERE " + where;
-            Statement st;
-            int rc = sqlite3_prepare_v2(db.db, sql.c_str(), -1, &st.stmt, nullptr);
-            if (rc != SQLITE_OK) db.RaiseEngine(rc, sql);
-            for (std::size_t i = 0; i < binds.size(); ++i) BindValue(st.stmt, static_cast<int>(i + 1), *binds[i].first, binds[i].second);
-            rc = sqlite3_step(st.stmt);
-            if (rc != SQLITE_DONE) db.RaiseEngine(rc, sql);
-            if (sqlite3_changes(db.db) == 0)
-                Raise(DB_E_CANTUPDATE, "Row cannot be located for updating. Some values may have been changed since it was last read.",
-                      kEngineSource);
+            std::string sql = "UPDATE " + Ident(t.name) + " SET " + sets + " WHERE " + KeyWhere(row, t.keyCols, binds);
+            if (RunWrite(db, sql, binds) == 0) RaiseRowNotFound("updating");
         }
     } catch (...) {
         sqlite3_exec(db.db, "ROLLBACK TO nuv_joined_update; RELEASE nuv_joined_update", nullptr, nullptr, nullptr);
@@ -941,18 +931,15 @@ void RecordsetImpl::WriteJoinedUpdate(std::size_t row) {
 }
 
 void RecordsetImpl::WriteDelete(std::size_t row) {
-    Database& db = *db_;
-    std::vector<const VARIANT*> keys;
-    std::string sql = "DELETE FROM " + Ident(snap_->table) + KeyWhere(row, keys);
-    Statement st;
-    int rc = sqlite3_prepare_v2(db.db, sql.c_str(), -1, &st.stmt, nullptr);
-    if (rc != SQLITE_OK) db.RaiseEngine(rc, sql);
-    for (std::size_t k = 0; k < keys.size(); ++k)
-        BindValue(st.stmt, static_cast<int>(k + 1), *keys[k], snap_->cols[static_cast<std::size_t>(snap_->keyCols[k])].type);
-    rc = sqlite3_step(st.stmt);
-    if (rc != SQLITE_DONE) db.RaiseEngine(rc, sql);
-    if (sqlite3_changes(db.db) == 0)
-        Raise(DB_E_CANTUPDATE, "Row cannot be located for deleting. Some values may have been changed since it was last read.", kEngineSource);
+    WriteBinds binds;
+    if (RunWrite(*db_, "DELETE FROM " + Ident(snap_->table) + TableKeyWhere(row, binds), binds) == 0) RaiseRowNotFound("deleting");
+}
+
+// The condition that finds the row of the one table the rows come from.
+std::string RecordsetImpl::TableKeyWhere(std::size_t row, WriteBinds& binds) {
+    std::string where = KeyWhere(row, snap_->keyCols, binds);
+    if (snap_->keyIsPrimary) return " WHERE " + where;
+    return " WHERE rowid = (SELECT rowid FROM " + Ident(snap_->table) + " WHERE " + where + " LIMIT 1)";
 }
 
 HRESULT RecordsetImpl::Requery(long) {
