@@ -279,17 +279,8 @@ int CADORecordset::GetFieldInfo(const char* name, CADOFieldInfo* info) { return 
 
 // --- Reading values ---
 
-// Values are read through the record set's collection property: the same value as the field
-// object's, without making a field object for every read.
-template <class T>
-int CADORecordset::ReadValue(const _variant_t& field, T& value, const char* dateFormat) {
-    return Guarded([&]() -> int {
-        _variant_t v = m_pRecordset->GetCollect(field);
-        return Convert(v, value, dateFormat);
-    });
-}
-
-// By ordinal, the usual way rows are read in a loop, the value is converted where it lies.
+// Values are read from the record set's current record in place (the same value as the field
+// object's, without making a field object or a copy for every read) and converted there.
 template <class T>
 int CADORecordset::ReadValue(int index, T& value, const char* dateFormat) {
     return Guarded([&]() -> int {
@@ -302,25 +293,37 @@ int CADORecordset::ReadValue(int index, T& value, const char* dateFormat) {
     });
 }
 
+// By name: the field's ordinal first, then the read by ordinal.
+template <class T>
+int CADORecordset::ReadNamed(const char* name, T& value, const char* dateFormat) {
+    long index = -1;
+    if (!Guarded([&]() -> int {
+            index = m_pRecordset->FieldOrdinal(name ? name : "");
+            return 1;
+        }))
+        return 0;
+    return ReadValue(static_cast<int>(index), value, dateFormat);
+}
+
 int CADORecordset::GetFieldValue(int index, double& value) { return ReadValue(index, value); }
-int CADORecordset::GetFieldValue(const char* name, double& value) { return ReadValue(Named(name), value); }
+int CADORecordset::GetFieldValue(const char* name, double& value) { return ReadNamed(name, value); }
 int CADORecordset::GetFieldValue(int index, long& value) { return ReadValue(index, value); }
-int CADORecordset::GetFieldValue(const char* name, long& value) { return ReadValue(Named(name), value); }
+int CADORecordset::GetFieldValue(const char* name, long& value) { return ReadNamed(name, value); }
 int CADORecordset::GetFieldValue(int index, int& value) { return ReadValue(index, value); }
-int CADORecordset::GetFieldValue(const char* name, int& value) { return ReadValue(Named(name), value); }
+int CADORecordset::GetFieldValue(const char* name, int& value) { return ReadNamed(name, value); }
 int CADORecordset::GetFieldValue(int index, bool& value) { return ReadValue(index, value); }
-int CADORecordset::GetFieldValue(const char* name, bool& value) { return ReadValue(Named(name), value); }
+int CADORecordset::GetFieldValue(const char* name, bool& value) { return ReadNamed(name, value); }
 int CADORecordset::GetFieldValue(int index, COleDateTime& value) { return ReadValue(index, value); }
-int CADORecordset::GetFieldValue(const char* name, COleDateTime& value) { return ReadValue(Named(name), value); }
+int CADORecordset::GetFieldValue(const char* name, COleDateTime& value) { return ReadNamed(name, value); }
 int CADORecordset::GetFieldValue(int index, COleCurrency& value) { return ReadValue(index, value); }
-int CADORecordset::GetFieldValue(const char* name, COleCurrency& value) { return ReadValue(Named(name), value); }
+int CADORecordset::GetFieldValue(const char* name, COleCurrency& value) { return ReadNamed(name, value); }
 int CADORecordset::GetFieldValue(int index, _variant_t& value) { return ReadValue(index, value); }
-int CADORecordset::GetFieldValue(const char* name, _variant_t& value) { return ReadValue(Named(name), value); }
+int CADORecordset::GetFieldValue(const char* name, _variant_t& value) { return ReadNamed(name, value); }
 int CADORecordset::GetFieldValue(int index, CString& value, CString dateFormat) {
     return ReadValue(index, value, dateFormat.GetString());
 }
 int CADORecordset::GetFieldValue(const char* name, CString& value, CString dateFormat) {
-    return ReadValue(Named(name), value, dateFormat.GetString());
+    return ReadNamed(name, value, dateFormat.GetString());
 }
 
 int CADORecordset::TestField(const _variant_t& field, bool emptyToo) {

@@ -209,9 +209,9 @@ protected:
 
     NUVADO::FieldPtr FieldOf(const _variant_t& field);
     template <class T>
-    int ReadValue(const _variant_t& field, T& value, const char* dateFormat = nullptr);
-    template <class T>
     int ReadValue(int index, T& value, const char* dateFormat = nullptr);
+    template <class T>
+    int ReadNamed(const char* name, T& value, const char* dateFormat = nullptr);
     int TestField(const _variant_t& field, bool emptyToo);
     int PutFieldValue(const _variant_t& field, const _variant_t& value);
     int GetChunkCore(const NUVADO::FieldPtr& field, void* buffer);

@@ -159,6 +159,10 @@ struct _Recordset : IDispatch {
     // readers that convert it at once (the database wrappers read every field this way). Raises
     // as GetCollect does.
     virtual void PeekCollect(long ordinal, CollectView& view) = 0;
+    // Not on the desktop platform either: the ordinal of the field GetCollect and Fields.Item
+    // find by this name, given in the kernel's code page (GBK), without making a BSTR of it for
+    // plain ASCII names. Raises as they do when no field has the name.
+    virtual long FieldOrdinal(const char* name) = 0;
 };
 
 struct Fields : IDispatch {

@@ -231,6 +231,7 @@ public:
     _variant_t GetCollect(const _variant_t& index) override;
     void PutCollect(const _variant_t& index, const _variant_t& value) override;
     void PeekCollect(long ordinal, CollectView& view) override;
+    long FieldOrdinal(const char* name) override;
 
     HRESULT BindToRecordset(CADORecordBinding* binding) override;
     HRESULT AddNew(CADORecordBinding* binding) override;

@@ -1218,6 +1218,18 @@ void RecordsetImpl::PeekCollect(long ordinal, CollectView& view) {
     }
 }
 
+long RecordsetImpl::FieldOrdinal(const char* name) {
+    RequireOpen();
+    std::size_t n = std::strlen(name);
+    if (std::all_of(name, name + n, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        for (std::size_t c = 0; c < snap_->cols.size(); ++c) {
+            const std::string& col = snap_->cols[c].name;
+            if (col.size() == n && strncasecmp(col.data(), name, n) == 0) return static_cast<long>(c);
+        }
+    }
+    return ColumnIndex(_variant_t(name));  // other names, aggregates' inner names, and the error for none
+}
+
 // --- Field services ---
 
 int RecordsetImpl::ColumnIndex(const _variant_t& index) {

@@ -210,6 +210,9 @@ void ExpectSameReads(CADORecordset& rs, const char* row) {
     for (int i = 0; i < rs.GetFieldCount(); ++i) {
         CString name = rs.GetFieldName(i);
         const char* n = name.GetString();
+        _variant_t read, platform = rs.GetField(i)->GetValue();  // the field object's own copy
+        EXPECT_EQ(rs.GetFieldValue(i, read), 1);
+        EXPECT_TRUE(read == platform) << n << " " << row;
         ExpectSameRead<double>(rs, i, n, row);
         ExpectSameRead<long>(rs, i, n, row);
         ExpectSameRead<int>(rs, i, n, row);
@@ -221,7 +224,7 @@ void ExpectSameReads(CADORecordset& rs, const char* row) {
     }
 }
 
-TEST(FieldValue, ReadsByOrdinalAnswerAsReadsByName) {
+TEST(FieldValue, ReadsByOrdinalAndNameAnswerAsTheFieldDoes) {
     Rows r;
     const std::string duct = Bytes({0xB7, 0xE7, 0xB9, 0xDC});  // "风管" in GBK
     Sql(r.db, ("UPDATE Duct SET Name = '" + duct + "', Note = 'x" + duct + "y' WHERE ID = 3").c_str());
@@ -253,6 +256,23 @@ TEST(FieldValue, ReadsByOrdinalAnswerAsReadsByName) {
     r.rs.MoveLast();
     r.rs.MoveNext();
     EXPECT_EQ(r.rs.GetFieldValue(0, name), 0);  // no current record
+    EXPECT_EQ(r.rs.GetFieldValue("Name", name), 0);
+
+    // Names are found without regard to case, in GBK, and by the column an aggregate reads.
+    const std::string width = Bytes({0xBF, 0xED});  // "宽" in GBK
+    Sql(r.db, ("CREATE TABLE G (ID COUNTER, " + width + " LONG)").c_str());
+    Sql(r.db, ("INSERT INTO G (" + width + ") VALUES (400)").c_str());
+    CADORecordset g(&r.db);
+    ASSERT_TRUE(g.Open(("select ID, " + width + ", max(ID) from G").c_str()));
+    long value = 0;
+    EXPECT_EQ(g.GetFieldValue(width.c_str(), value), 1);
+    EXPECT_EQ(value, 400);
+    EXPECT_EQ(g.GetFieldValue("id", value), 1);
+    EXPECT_EQ(value, 1);
+    EXPECT_EQ(g.GetFieldValue("Nope", value), 0);
+    EXPECT_EQ(g.GetLastError(), 0x800A0CC1u);
+    ASSERT_TRUE(g.Open("select max(ID) from G"));
+    EXPECT_EQ(g.GetFieldValue("ID", value), 1);
 }
 
 TEST(FieldValue, TextRoundTripsAsGbk) {
