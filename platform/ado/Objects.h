@@ -102,13 +102,11 @@ struct Snapshot {
     // Moves the value in (v is left empty); v may carry the arena text tag.
     void Take(std::size_t r, std::size_t c, VARIANT& v) {
         std::uint8_t& k = Kinds(r)[c];
-        if (k != kBoxed && (v.vt == kArenaTextTag || v.vt < 0x20)) {  // plain tags are all below 0x20
-            if (v.vt == kArenaTextTag || IsPlainValue(v.vt)) {
-                k = v.vt == kArenaTextTag ? kText : static_cast<std::uint8_t>(v.vt);
-                Values(r)[c] = v.ullVal;
-                v.vt = VT_EMPTY;
-                return;
-            }
+        if (k != kBoxed && (v.vt == kArenaTextTag || IsPlainValue(v.vt))) {
+            k = v.vt == kArenaTextTag ? kText : static_cast<std::uint8_t>(v.vt);  // plain tags fit a byte
+            Values(r)[c] = v.ullVal;
+            v.vt = VT_EMPTY;
+            return;
         }
         TakeBoxed(r, c, v);
     }
