@@ -1218,15 +1218,29 @@ void RecordsetImpl::PeekCollect(long ordinal, CollectView& view) {
     }
 }
 
+namespace {
+
+// An ASCII name against a column's (UTF-8) name, A-Z folded as field lookups fold them; a name
+// with other characters is left to the general lookup.
+bool SameAsciiName(const std::string& column, const char* name, std::size_t n) {
+    if (column.size() != n) return false;
+    for (std::size_t i = 0; i < n; ++i) {
+        unsigned a = static_cast<unsigned char>(column[i]), b = static_cast<unsigned char>(name[i]);
+        if (b >= 0x80) return false;
+        if (a - 'A' < 26) a += 32;
+        if (b - 'A' < 26) b += 32;
+        if (a != b) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
 long RecordsetImpl::FieldOrdinal(const char* name) {
     RequireOpen();
     std::size_t n = std::strlen(name);
-    if (std::all_of(name, name + n, [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        for (std::size_t c = 0; c < snap_->cols.size(); ++c) {
-            const std::string& col = snap_->cols[c].name;
-            if (col.size() == n && strncasecmp(col.data(), name, n) == 0) return static_cast<long>(c);
-        }
-    }
+    for (std::size_t c = 0; c < snap_->cols.size(); ++c)
+        if (SameAsciiName(snap_->cols[c].name, name, n)) return static_cast<long>(c);
     return ColumnIndex(_variant_t(name));  // other names, aggregates' inner names, and the error for none
 }
 
