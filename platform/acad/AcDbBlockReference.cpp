@@ -12,11 +12,6 @@ using NUVAcad::DxfIn;
 using NUVAcad::DxfOut;
 using NUVAcad::DxfTag;
 
-namespace NUVAcad {
-AcGePoint3d ocsToWcs(const AcGePoint3d& p, const AcGeVector3d& n);
-AcGePoint3d wcsToOcs(const AcGePoint3d& p, const AcGeVector3d& n);
-}  // namespace NUVAcad
-
 #define NUV_WRITE_CHECK \
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk) return es
 

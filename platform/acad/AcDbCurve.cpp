@@ -15,17 +15,6 @@ constexpr double kDegToRad = M_PI / 180.0;
 
 bool isWorldZ(const AcGeVector3d& n) { return n.isEqualTo(AcGeVector3d::kZAxis); }
 
-// Points of entities whose coordinates live in their own plane (arcs, circles, texts, block
-// references, lightweight polylines) are written in that plane's coordinate system.
-AcGePoint3d toOcs(const AcGePoint3d& p, const AcGeVector3d& n) {
-    if (isWorldZ(n)) return p;
-    return AcGePoint3d(p).transformBy(CurveMath::ecsToWorld(n).inverse());
-}
-AcGePoint3d fromOcs(const AcGePoint3d& p, const AcGeVector3d& n) {
-    if (isWorldZ(n)) return p;
-    return AcGePoint3d(p).transformBy(CurveMath::ecsToWorld(n));
-}
-
 double normAngle(double a) {
     a = std::fmod(a, 2 * M_PI);
     return a < 0 ? a + 2 * M_PI : a;
@@ -46,9 +35,18 @@ double matrixScale(const AcGeMatrix3d& m) {
 }  // namespace
 
 namespace NUVAcad {
-AcGePoint3d ocsToWcs(const AcGePoint3d& p, const AcGeVector3d& n) { return fromOcs(p, n); }
-AcGePoint3d wcsToOcs(const AcGePoint3d& p, const AcGeVector3d& n) { return toOcs(p, n); }
+AcGePoint3d wcsToOcs(const AcGePoint3d& p, const AcGeVector3d& n) {
+    if (isWorldZ(n)) return p;
+    return AcGePoint3d(p).transformBy(CurveMath::ecsToWorld(n).inverse());
+}
+AcGePoint3d ocsToWcs(const AcGePoint3d& p, const AcGeVector3d& n) {
+    if (isWorldZ(n)) return p;
+    return AcGePoint3d(p).transformBy(CurveMath::ecsToWorld(n));
+}
 }  // namespace NUVAcad
+
+using NUVAcad::ocsToWcs;
+using NUVAcad::wcsToOcs;
 
 // ---- Generic curve queries ----
 
@@ -282,7 +280,7 @@ void AcDbCircle::dxfOutFields(DxfOut& out) const {
     AcDbCurve::dxfOutFields(out);
     out.subclass("AcDbCircle");
     if (thickness_ != 0) out.real(39, thickness_);
-    out.point(10, toOcs(center_, normal_));
+    out.point(10, wcsToOcs(center_, normal_));
     out.real(40, radius_);
     if (!isWorldZ(normal_)) out.vec(210, normal_);
 }
@@ -301,7 +299,7 @@ Acad::ErrorStatus AcDbCircle::dxfInFields(DxfIn& in) {
         default: break;
         }
     }
-    center_ = fromOcs(c, normal_);
+    center_ = ocsToWcs(c, normal_);
     return Acad::eOk;
 }
 
@@ -381,7 +379,7 @@ void AcDbArc::dxfOutFields(DxfOut& out) const {
     AcDbCurve::dxfOutFields(out);
     out.subclass("AcDbCircle");
     if (thickness_ != 0) out.real(39, thickness_);
-    out.point(10, toOcs(center_, normal_));
+    out.point(10, wcsToOcs(center_, normal_));
     out.real(40, radius_);
     if (!isWorldZ(normal_)) out.vec(210, normal_);
     out.subclass("AcDbArc");
@@ -405,7 +403,7 @@ Acad::ErrorStatus AcDbArc::dxfInFields(DxfIn& in) {
         default: break;
         }
     }
-    center_ = fromOcs(c, normal_);
+    center_ = ocsToWcs(c, normal_);
     return Acad::eOk;
 }
 
@@ -441,7 +439,7 @@ Acad::ErrorStatus AcDbPolyline::getPointAt(unsigned int index, AcGePoint2d& pt) 
 }
 Acad::ErrorStatus AcDbPolyline::getPointAt(unsigned int index, AcGePoint3d& pt) const {
     if (index >= points_.size()) return Acad::eInvalidIndex;
-    pt = fromOcs(AcGePoint3d(points_[index].x, points_[index].y, elevation_), normal_);
+    pt = ocsToWcs(AcGePoint3d(points_[index].x, points_[index].y, elevation_), normal_);
     return Acad::eOk;
 }
 Acad::ErrorStatus AcDbPolyline::setPointAt(unsigned int index, const AcGePoint2d& pt) {
@@ -528,15 +526,15 @@ Acad::ErrorStatus AcDbPolyline::transformBy(const AcGeMatrix3d& m) {
     n.transformBy(m);
     AcGeVector3d newNormal = n.normal();
     std::vector<AcGePoint3d> world;
-    for (const AcGePoint2d& p : points_) world.push_back(fromOcs(AcGePoint3d(p.x, p.y, elevation_), normal_).transformBy(m));
-    AcGePoint3d origin = fromOcs(AcGePoint3d(0, 0, elevation_), normal_).transformBy(m);
+    for (const AcGePoint2d& p : points_) world.push_back(ocsToWcs(AcGePoint3d(p.x, p.y, elevation_), normal_).transformBy(m));
+    AcGePoint3d origin = ocsToWcs(AcGePoint3d(0, 0, elevation_), normal_).transformBy(m);
     normal_ = newNormal;
     double scale = matrixScale(m);
     for (size_t k = 0; k < world.size(); ++k) {
-        AcGePoint3d q = toOcs(world[k], normal_);
+        AcGePoint3d q = wcsToOcs(world[k], normal_);
         points_[k].set(q.x, q.y);
     }
-    elevation_ = toOcs(origin, normal_).z;
+    elevation_ = wcsToOcs(origin, normal_).z;
     if (m.det() < 0)
         for (double& b : bulges_) b = -b;
     for (double& w : startWidths_) w *= scale;

@@ -13,11 +13,6 @@ using NUVAcad::DxfIn;
 using NUVAcad::DxfOut;
 using NUVAcad::DxfTag;
 
-namespace NUVAcad {
-AcGePoint3d ocsToWcs(const AcGePoint3d& p, const AcGeVector3d& n);
-AcGePoint3d wcsToOcs(const AcGePoint3d& p, const AcGeVector3d& n);
-}  // namespace NUVAcad
-
 AcDbText::AcDbText(const AcGePoint3d& position, const char* text, AcDbObjectId style, double height, double rotation)
     : position_(position), alignment_(position), text_(text ? text : ""), style_(style), height_(height),
       rotation_(rotation) {}

@@ -59,6 +59,12 @@ public:
     }
 };
 
+// Points of entities whose coordinates live in their own plane (arcs, circles, texts, block
+// references, lightweight polylines) are written in that plane's coordinate system (OCS), whose
+// Z axis is the entity's normal.
+AcGePoint3d wcsToOcs(const AcGePoint3d& p, const AcGeVector3d& n);
+AcGePoint3d ocsToWcs(const AcGePoint3d& p, const AcGeVector3d& n);
+
 // The class registry: a new object for a drawing-file type name, or null when unknown.
 AcDbObject* newObjectForType(const std::string& typeName);
 
