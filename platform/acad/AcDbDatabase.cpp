@@ -318,10 +318,10 @@ AcGeMatrix3d AcDbDatabase::ucsMatrix() const {
     return m;
 }
 
-int acdbUcs2Wcs(const ads_point p, ads_point q, int disp) {
-    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
-    if (!db) return RTERROR;
-    AcGeMatrix3d m = db->ucsMatrix();
+namespace {
+
+// A point (or, with disp, a displacement, which ignores the origin) through a matrix.
+void TransformAdsPoint(const AcGeMatrix3d& m, const ads_point p, ads_point q, int disp) {
     AcGePoint3d r;
     if (disp) {
         AcGeVector3d v(p[0], p[1], p[2]);
@@ -334,24 +334,20 @@ int acdbUcs2Wcs(const ads_point p, ads_point q, int disp) {
     q[0] = r.x;
     q[1] = r.y;
     q[2] = r.z;
+}
+
+}  // namespace
+
+int acdbUcs2Wcs(const ads_point p, ads_point q, int disp) {
+    AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+    if (!db) return RTERROR;
+    TransformAdsPoint(db->ucsMatrix(), p, q, disp);
     return RTNORM;
 }
 
 int acdbWcs2Ucs(const ads_point p, ads_point q, int disp) {
     AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
     if (!db) return RTERROR;
-    AcGeMatrix3d m = db->ucsMatrix().inverse();
-    AcGePoint3d r;
-    if (disp) {
-        AcGeVector3d v(p[0], p[1], p[2]);
-        v.transformBy(m);
-        r.set(v.x, v.y, v.z);
-    } else {
-        r.set(p[0], p[1], p[2]);
-        r.transformBy(m);
-    }
-    q[0] = r.x;
-    q[1] = r.y;
-    q[2] = r.z;
+    TransformAdsPoint(db->ucsMatrix().inverse(), p, q, disp);
     return RTNORM;
 }
