@@ -293,6 +293,9 @@ public:
 
 private:
     AcDbObject* make(const Group& g, const Parsed& p, bool isEntity);
+    // The object read from its tags; a type this model does not know, or tags it cannot take,
+    // are kept verbatim in a proxy so that writing the drawing again loses nothing.
+    AcDbObject* readOrKeep(const Group& g, const Parsed& p, bool isEntity);
     AcDbObjectId finish(AcDbObject* o, Parsed& p);
     void header();
     void classes();
@@ -334,6 +337,19 @@ AcDbObject* DxfReader::make(const Group& g, const Parsed& p, bool isEntity) {
         o = nullptr;
     }
     return o;
+}
+
+AcDbObject* DxfReader::readOrKeep(const Group& g, const Parsed& p, bool isEntity) {
+    AcDbObject* o = make(g, p, isEntity);
+    if (o) {
+        DxfIn in(p.body, db_);
+        if (o->dxfInFields(in) == Acad::eOk) return o;
+        delete o;
+    }
+    AcDbObject* proxy = isEntity ? static_cast<AcDbObject*>(new AcDbProxyEntity(g.type)) : new AcDbProxyObject(g.type);
+    DxfIn in(p.body, db_);
+    proxy->dxfInFields(in);
+    return proxy;
 }
 
 AcDbObjectId DxfReader::finish(AcDbObject* o, Parsed& p) {
@@ -490,20 +506,7 @@ void DxfReader::readEntity(const Group& g, AcDbObjectId block, bool inBlock) {
         return;
     }
     complex_ = nullptr;
-    AcDbObject* o = make(g, p, true);
-    if (o) {
-        DxfIn in(p.body, db_);
-        if (o->dxfInFields(in) != Acad::eOk) {
-            delete o;
-            o = nullptr;
-        }
-    }
-    if (!o) {
-        auto* proxy = new AcDbProxyEntity(g.type);
-        DxfIn in(p.body, db_);
-        proxy->dxfInFields(in);
-        o = proxy;
-    }
+    AcDbObject* o = readOrKeep(g, p, true);
     // The owner decides the block: the record named by 330, else the block being read (or model
     // space, or paper space for an entity flagged as such).
     AcDbObjectId owner = block;
@@ -593,20 +596,7 @@ void DxfReader::objects() {
         group_.type = type_;
         tok_.readGroup(group_);
         Parsed p = splitGroup(group_);
-        AcDbObject* o = make(group_, p, false);
-        if (o) {
-            DxfIn in(p.body, db_);
-            if (o->dxfInFields(in) != Acad::eOk) {
-                delete o;
-                o = nullptr;
-            }
-        }
-        if (!o) {
-            auto* proxy = new AcDbProxyObject(group_.type);
-            DxfIn in(p.body, db_);
-            proxy->dxfInFields(in);
-            o = proxy;
-        }
+        AcDbObject* o = readOrKeep(group_, p, false);
         AcDbObjectId id = finish(o, p);
         if (!nodSeen_ && AcDbDictionary::cast(o)) {
             db_->nod_ = id;  // the first dictionary is the root
