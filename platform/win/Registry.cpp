@@ -237,6 +237,15 @@ LONG ResolveFor(HKEY key, REGSAM need, HKEY& root, std::string& path) {
     return (rights & need) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
+// The key a handle opens, for reading its values (the registry lock held).
+LONG KeyToRead(HKEY key, const Key*& out) {
+    HKEY root;
+    std::string path;
+    if (LONG rc = ResolveFor(key, KEY_QUERY_VALUE, root, path); rc != ERROR_SUCCESS) return rc;
+    out = Current(root).Find(path);
+    return out ? ERROR_SUCCESS : ERROR_KEY_DELETED;
+}
+
 // The API bytes of a stored value: REG_SZ as GBK with its terminating zero, others as stored.
 std::string ApiBytes(const Value& v) {
     if (v.type == REG_SZ) return NUVWin::Utf8ToGbk(v.data) + '\0';
@@ -334,11 +343,8 @@ LONG RegCloseKey(HKEY key) {
 LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
     if (data && !size) return ERROR_INVALID_PARAMETER;
     std::lock_guard guard(g_mutex);
-    HKEY root;
-    std::string path;
-    if (LONG rc = ResolveFor(key, KEY_QUERY_VALUE, root, path); rc != ERROR_SUCCESS) return rc;
-    const Key* k = Current(root).Find(path);
-    if (!k) return ERROR_KEY_DELETED;
+    const Key* k = nullptr;
+    if (LONG rc = KeyToRead(key, k); rc != ERROR_SUCCESS) return rc;
     const Value* v = Document::FindValue(*k, ToUtf8(valueName));
     if (!v) return ERROR_FILE_NOT_FOUND;
     if (type) *type = v->type;
@@ -436,11 +442,8 @@ LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize
                    LPDWORD dataSize) {
     if (data && !dataSize) return ERROR_INVALID_PARAMETER;
     std::lock_guard guard(g_mutex);
-    HKEY root;
-    std::string path;
-    if (LONG rc = ResolveFor(key, KEY_QUERY_VALUE, root, path); rc != ERROR_SUCCESS) return rc;
-    const Key* k = Current(root).Find(path);
-    if (!k) return ERROR_KEY_DELETED;
+    const Key* k = nullptr;
+    if (LONG rc = KeyToRead(key, k); rc != ERROR_SUCCESS) return rc;
     if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;
     const Value& v = k->values[index];
     LONG rc = CopyName(NUVWin::Utf8ToGbk(v.name), valueName, valueNameSize);
