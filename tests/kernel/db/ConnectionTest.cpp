@@ -33,7 +33,7 @@ TEST(ADODatabase, MissingFileIsCapturedWithTheConnectionString) {
 
 TEST(ADODatabase, PasswordEncryptsAndOnlyTheShellReadsThePlainFile) {
     TempDir dir;
-    std::string plain = dir.NewDb("plain.mdb"), secret = dir.NewDb("secret.mdb");
+    std::string plain = dir.Touch("plain.mdb"), secret = dir.Touch("secret.mdb");
     for (auto [path, pw] : {std::pair{plain, static_cast<const char*>(nullptr)}, std::pair{secret, "s3cret"}}) {
         CADODatabase db;
         ASSERT_TRUE(db.Open(NUV::GetAccessConnectStr(path.c_str(), pw)));

@@ -1,40 +1,19 @@
-// Shared by the database wrapper tests: a temporary folder of database files, a database with
-// the tables the tests use, and the sqlite3 shell as an outside reader.
+// Shared by the database wrapper tests: a database with the tables the tests use, in a fresh
+// file of a temporary folder.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <functional>
 #include <string>
 
+#include "SqliteShell.h"
+#include "TempDir.h"
 #include "db/AccessRecords.h"
 #include "db/ADOCommand.h"
 #include "db/ADODatabase.h"
 #include "db/ADORecordset.h"
 
 namespace dbtest {
-
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/nuvdb-test-XXXXXX";
-        path_ = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    std::string NewDb(const std::string& name) const {  // an empty file is an empty database
-        std::ofstream(File(name)).close();
-        return File(name);
-    }
-
-private:
-    std::string path_;
-};
 
 inline void Sql(CADODatabase& db, const char* sql) {
     ASSERT_TRUE(db.Execute(sql)) << sql << "\n" << db.GetLastErrorString();
@@ -56,22 +35,10 @@ inline void MakeDuctTable(CADODatabase& db) {
 // An open database in a fresh file.
 struct Fixture {
     TempDir dir;
-    std::string path = dir.NewDb("test.mdb");
+    std::string path = dir.Touch("test.mdb");
     CADODatabase db;
     Fixture() { EXPECT_TRUE(db.Open(NUV::GetAccessConnectStr(path.c_str()))) << db.GetLastErrorString(); }
 };
-
-// The sqlite3 shell's output for a query on a database file, and its exit status.
-inline std::string Shell(const std::string& db, const std::string& sql, int* status = nullptr) {
-    std::string cmd = "sqlite3 '" + db + "' \"" + sql + "\" 2>&1";
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    char buf[256];
-    while (p && fgets(buf, sizeof buf, p)) out += buf;
-    int rc = p ? pclose(p) : -1;
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
-}
 
 // GBK bytes written as hex, so expectations never come from the code under test.
 inline std::string Bytes(std::initializer_list<unsigned> bytes) {

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "../../platform/excel/XlsxPeer.h"
+#include "TempDir.h"
 #include "report/ExcelCal.h"
 #include "report/ReportMessage.h"
 
@@ -38,16 +39,13 @@ protected:
     void SetUp() override {
         unsetenv("NUV_PRINTER");
         old_ = NUV::SetReportMessageSink([this](const CString& t) { messages_.push_back(t.str()); });
-        char tmpl[] = "/tmp/nuvreportXXXXXX";
-        dir_ = mkdtemp(tmpl);
     }
     void TearDown() override {
         NUV::SetReportMessageSink(old_);
         NUVExcel::RegisterServer(true);
         unsetenv("NUV_PRINTER");
-        if (!getenv("NUV_KEEP_TEST_FILES")) fs::remove_all(dir_);
     }
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    std::string Path(const std::string& name) const { return dir_.File(name); }
     void Start(TestCal& cal, long sheets = 1) {
         ASSERT_EQ(cal.RunExcel(0), 1);
         cal.AddNewWorkbook(nullptr, sheets);
@@ -55,7 +53,7 @@ protected:
 
     std::vector<std::string> messages_;
     NUV::ReportMessageSink old_;
-    std::string dir_;
+    TempDir dir_;
 };
 
 long Hr(const _com_error& e) { return static_cast<long>(e.Error()); }

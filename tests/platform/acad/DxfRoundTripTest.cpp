@@ -13,30 +13,13 @@
 #include <sstream>
 #include <string>
 
+#include "TempDir.h"
 #include "acad/AcDb.h"
 
 namespace {
 
 // GBK bytes of 送风管 ("supply duct"), written independently of the code under test.
 const char kSupplyDuctGbk[] = "\xCB\xCD\xB7\xE7\xB9\xDC";
-
-std::string tempDir() {
-    static std::string dir = [] {
-        char tmpl[] = "/tmp/nuvdxfXXXXXX";
-        const char* d = mkdtemp(tmpl);
-        return std::string(d ? d : "/tmp");
-    }();
-    return dir;
-}
-
-// The files of this program's run are removed when it ends.
-struct RemoveTempDir : ::testing::Environment {
-    void TearDown() override {
-        std::error_code ec;
-        if (tempDir() != "/tmp") std::filesystem::remove_all(tempDir(), ec);
-    }
-};
-[[maybe_unused]] const auto* const kCleanup = ::testing::AddGlobalTestEnvironment(new RemoveTempDir);
 
 std::string peerScript() {
     const char* src = std::getenv("NUV_SOURCE_DIR");
@@ -304,8 +287,8 @@ Sample buildSample(AcDbDatabase& db, const std::string& dir) {
 }
 
 struct DxfFiles : ::testing::Test {
-    void SetUp() override { dir = tempDir(); }
-    std::string dir;
+    TempDir temp;
+    std::string dir = temp.path();
 };
 
 TEST_F(DxfFiles, SampleDrawingPassesEzdxfAuditWithTheSameEntitiesAndTexts) {

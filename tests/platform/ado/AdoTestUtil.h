@@ -3,35 +3,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
+#include <cstdint>
 #include <string>
 
+#include "SqliteShell.h"
+#include "TempDir.h"
 #include "ado/Ado.h"
 
 namespace adotest {
 
 using namespace NUVADO;
-
-class TempDir {
-public:
-    TempDir() {
-        char tmpl[] = "/tmp/nuvado-XXXXXX";
-        path_ = mkdtemp(tmpl);
-    }
-    ~TempDir() { std::filesystem::remove_all(path_); }
-    std::string File(const std::string& name) const { return path_ + "/" + name; }
-    // An empty file: the desktop engine's "new database".
-    std::string NewDb(const std::string& name) const {
-        std::string p = File(name);
-        std::ofstream(p).close();
-        return p;
-    }
-
-private:
-    std::string path_;
-};
 
 inline std::string ConnStr(const std::string& path, const char* password = nullptr) {
     std::string s = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path + ";Persist Security Info=False;";
@@ -77,18 +58,6 @@ std::uint32_t ErrorOf(F&& f, std::string* description = nullptr) {
         return static_cast<std::uint32_t>(e.Error());
     }
     return 0;
-}
-
-// Runs the sqlite3 shell; its standard output, and the exit status in *status.
-inline std::string Shell(const std::string& db, const std::string& sql, int* status) {
-    std::string cmd = "sqlite3 '" + db + "' \"" + sql + "\" 2>&1";
-    std::string out;
-    FILE* p = popen(cmd.c_str(), "r");
-    char buf[256];
-    while (p && fgets(buf, sizeof buf, p)) out += buf;
-    int rc = p ? pclose(p) : -1;
-    if (status) *status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return out;
 }
 
 // Runs a test body, reporting a raised error with its code and description.

@@ -10,7 +10,7 @@ using namespace adotest;
 class Pipes : public ::testing::Test {
 protected:
     void SetUp() override {
-        conn = Connect(dir.NewDb("p.mdb"));
+        conn = Connect(dir.Touch("p.mdb"));
         Exec(conn, "CREATE TABLE Pipe (ID COUNTER, DN SHORT, Kind TEXT(10))");
         Exec(conn, "INSERT INTO Pipe (DN, Kind) VALUES (15, 'steel'); INSERT INTO Pipe (DN, Kind) VALUES (20, 'steel');"
                    "INSERT INTO Pipe (DN, Kind) VALUES (25, 'copper')");

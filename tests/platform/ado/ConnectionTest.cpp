@@ -6,7 +6,7 @@ using namespace adotest;
 
 TEST(AdoConnection, RefusedConnectionStringsSayWhy) {
     TempDir dir;
-    std::string db = dir.NewDb("a.mdb");
+    std::string db = dir.Touch("a.mdb");
     struct Case {
         std::string text;
         std::uint32_t hr;
@@ -31,7 +31,7 @@ TEST(AdoConnection, RefusedConnectionStringsSayWhy) {
 
 TEST(AdoConnection, EmptyFileIsAnEmptyDatabaseAndQuotedKeysParse) {
     TempDir dir;
-    std::string db = dir.NewDb("empty.mdb");
+    std::string db = dir.Touch("empty.mdb");
     _ConnectionPtr c;
     c.CreateInstance(CLSID_Connection);
     c->Open(("provider = Microsoft.Jet.OLEDB.4.0 ; DATA SOURCE=\"" + db + "\";").c_str(), "", "", -1);
@@ -45,7 +45,7 @@ TEST(AdoConnection, EmptyFileIsAnEmptyDatabaseAndQuotedKeysParse) {
 
 TEST(AdoConnection, PlainFileIsReadByTheShellEncryptedFileIsNot) {
     TempDir dir;
-    std::string plain = dir.NewDb("plain.mdb"), secret = dir.NewDb("secret.mdb");
+    std::string plain = dir.Touch("plain.mdb"), secret = dir.Touch("secret.mdb");
     for (const auto& [path, pw] : {std::pair{plain, static_cast<const char*>(nullptr)}, std::pair{secret, "s3cret"}}) {
         _ConnectionPtr c = Connect(path, pw);
         Exec(c, "CREATE TABLE Duct (ID COUNTER, Name TEXT(50), Made DATETIME)");
@@ -73,7 +73,7 @@ TEST(AdoConnection, PlainFileIsReadByTheShellEncryptedFileIsNot) {
 
 TEST(AdoConnection, ExecuteCountsRowsAndTransactionsNest) {
     TempDir dir;
-    _ConnectionPtr c = Connect(dir.NewDb("t.mdb"));
+    _ConnectionPtr c = Connect(dir.Touch("t.mdb"));
     Exec(c, "CREATE TABLE T (ID LONG PRIMARY KEY, V DOUBLE)");
     _variant_t n;
     c->Execute("INSERT INTO T VALUES (1, 1.5); INSERT INTO T VALUES (2, 2.5); UPDATE T SET V = V * 2", &n, adExecuteNoRecords);
@@ -92,7 +92,7 @@ TEST(AdoConnection, ExecuteCountsRowsAndTransactionsNest) {
 
 TEST(AdoConnection, EngineErrorsCarryProviderCodesAndSpecificDescriptions) {
     TempDir dir;
-    _ConnectionPtr c = Connect(dir.NewDb("e.mdb"));
+    _ConnectionPtr c = Connect(dir.Touch("e.mdb"));
     Exec(c, "CREATE TABLE Duct (ID LONG PRIMARY KEY, Name TEXT(10) NOT NULL)");
     Exec(c, "INSERT INTO Duct VALUES (1, 'a')");
     struct Case {
@@ -122,7 +122,7 @@ TEST(AdoConnection, EngineErrorsCarryProviderCodesAndSpecificDescriptions) {
 
 TEST(AdoConnection, SchemaListsUserTablesAndColumns) {
     TempDir dir;
-    _ConnectionPtr c = Connect(dir.NewDb("s.mdb"));
+    _ConnectionPtr c = Connect(dir.Touch("s.mdb"));
     Exec(c, "CREATE TABLE B (ID COUNTER, Name TEXT(20))");
     Exec(c, "CREATE TABLE A (X SHORT)");
     Exec(c, "CREATE PROCEDURE P AS SELECT * FROM A");
@@ -139,7 +139,7 @@ TEST(AdoConnection, SchemaListsUserTablesAndColumns) {
 
 TEST(AdoConnection, GbkNamesAndTextsAreStoredAsUtf8) {
     TempDir dir;
-    std::string db = dir.NewDb("gbk.mdb");
+    std::string db = dir.Touch("gbk.mdb");
     _ConnectionPtr c = Connect(db);
     const std::string duct = "\xB7\xE7\xB9\xDC", width = "\xBF\xED\xB6\xC8";  // GBK: duct, width
     Exec(c, "CREATE TABLE " + duct + " (ID COUNTER, " + width + " TEXT(10))");

@@ -9,7 +9,7 @@ using namespace adotest;
 class Stock : public ::testing::Test {
 protected:
     void SetUp() override {
-        db = dir.NewDb("stock.mdb");
+        db = dir.Touch("stock.mdb");
         conn = Connect(db);
         Exec(conn, "CREATE TABLE Item (ID COUNTER, Code TEXT(8) NOT NULL, Qty LONG DEFAULT 5, Cost DECIMAL(10,2), Made DATETIME)");
         Exec(conn, "INSERT INTO Item (Code, Qty) VALUES ('A', 1); INSERT INTO Item (Code, Qty) VALUES ('B', 2)");
@@ -144,7 +144,7 @@ TEST_F(Stock, MoveCountsFromBookmarksAndClampsAtTheEnds) {
 // column is the key, and a counter that is the key never hands out a number again.
 TEST(Counters, NumberNewRowsWhateverTheKey) {
     TempDir dir;
-    std::string db = dir.NewDb("counters.mdb");
+    std::string db = dir.Touch("counters.mdb");
     _ConnectionPtr conn = Connect(db);
     Exec(conn, "CREATE TABLE K (Code TEXT(10) PRIMARY KEY, ID COUNTER, Name TEXT(20))");
     Exec(conn, "CREATE TABLE [Pipe Run] ([No] COUNTER, A LONG, B LONG, CONSTRAINT pk PRIMARY KEY (A, B))");
@@ -171,7 +171,7 @@ TEST(Counters, NumberNewRowsWhateverTheKey) {
 // one change touching two tables is written to both or neither.
 TEST(Joins, ChangesGoToEachTableByItsKey) {
     TempDir dir;
-    std::string db = dir.NewDb("joins.mdb");
+    std::string db = dir.Touch("joins.mdb");
     _ConnectionPtr conn = Connect(db);
     Exec(conn, "CREATE TABLE DuctType (TypeID COUNTER, Name TEXT(20) UNIQUE, Roughness DOUBLE)");
     Exec(conn, "CREATE TABLE Duct (ID COUNTER, TypeID LONG, Len DOUBLE)");

@@ -28,7 +28,7 @@ std::string MadeText(int r) {
 class LargeRead : public ::testing::Test {
 protected:
     void SetUp() override {
-        path = dir.NewDb("large.mdb");
+        path = dir.Touch("large.mdb");
         ADO_TRY(conn = Connect(path); Exec(conn, "CREATE TABLE Big (ID COUNTER, Name TEXT(40), Made DATETIME, Note MEMO)");
                 Exec(conn, "CREATE TABLE Narrow (V SHORT)"));
         conn = nullptr;  // the shell fills the file on its own

@@ -19,7 +19,7 @@ protected:
         }
     }
     void Fill() {
-        conn = Connect(dir.NewDb("duct.mdb"));
+        conn = Connect(dir.Touch("duct.mdb"));
         Exec(conn, "CREATE TABLE Duct (ID COUNTER, Name TEXT(20), Width SHORT, Area DOUBLE, Made DATETIME, Price CURRENCY, "
                    "Insulated YESNO, Note MEMO, Pic LONGBINARY)");
         const char* rows[] = {

@@ -25,7 +25,7 @@ _RecordsetPtr OpenXml(const std::string& path, CursorTypeEnum cursor = adOpenFor
 
 TEST(AdoXml, SaveAndOpenKeepEveryTypeAndNull) {
     TempDir dir;
-    _ConnectionPtr c = Connect(dir.NewDb("x.mdb"));
+    _ConnectionPtr c = Connect(dir.Touch("x.mdb"));
     Exec(c, "CREATE TABLE Duct (ID COUNTER, Name TEXT(50), Width SHORT, Area DOUBLE, Made DATETIME, Price CURRENCY, "
             "Ok YESNO, Pic LONGBINARY, Amount DECIMAL(10,2))");
     Exec(c, "INSERT INTO Duct (Name, Width, Area, Made, Price, Ok, Amount) VALUES "

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "TempDir.h"
 #include "XlsxPeer.h"
 #include "excel/Excel.h"
 
@@ -27,16 +28,13 @@ class ObjectModelTest : public ::testing::Test {
 protected:
     void SetUp() override {
         unsetenv("NUV_PRINTER");
-        char tmpl[] = "/tmp/nuvexcelXXXXXX";
-        dir_ = mkdtemp(tmpl);
         ASSERT_EQ(app_.CreateInstance("Excel.Application"), S_OK);
         book_ = app_->GetWorkbooks()->Add();
         sheet_ = _WorksheetPtr(book_->GetWorksheets()->GetItem(1L));
     }
-    void TearDown() override { fs::remove_all(dir_); }
     RangePtr At(const char* a1) { return sheet_->GetRange(_variant_t(a1)); }
 
-    std::string dir_;
+    TempDir dir_;
     _ApplicationPtr app_;
     _WorkbookPtr book_;
     _WorksheetPtr sheet_;
@@ -210,20 +208,20 @@ TEST_F(ObjectModelTest, CopyingBetweenWorkbooksKeepsFormats) {
 
 TEST_F(ObjectModelTest, SavingIsAtomicAndAlwaysXlsx) {
     At("A1")->PutValue(_variant_t("x"));
-    std::string path = dir_ + "/out.xls";
+    std::string path = dir_.File("out.xls");
     book_->SaveAs(_variant_t(path.c_str()), _variant_t(static_cast<long>(xlNormal)));
     std::ifstream in(path, std::ios::binary);
     char magic[2] = {};
     in.read(magic, 2);
     EXPECT_EQ(std::string(magic, 2), "PK");
     int entries = 0;
-    for (auto& e : fs::directory_iterator(dir_)) entries += e.path().filename() != "out.xls";
+    for (auto& e : fs::directory_iterator(dir_.path())) entries += e.path().filename() != "out.xls";
     EXPECT_EQ(entries, 0);  // no temporary file left behind
     EXPECT_EQ(Code([&] { book_->SaveAs(_variant_t(path.c_str()), vtMissing, _variant_t("secret")); }),
               static_cast<long>(NUVExcel::XL_E_FAILED));
-    EXPECT_EQ(Code([&] { book_->SaveAs(_variant_t((dir_ + "/missing/x.xlsx").c_str())); }),
+    EXPECT_EQ(Code([&] { book_->SaveAs(_variant_t(dir_.File("missing/x.xlsx").c_str())); }),
               static_cast<long>(NUVExcel::XL_E_FAILED));
-    for (auto& e : fs::directory_iterator(dir_)) EXPECT_EQ(e.path().filename(), "out.xls");
+    for (auto& e : fs::directory_iterator(dir_.path())) EXPECT_EQ(e.path().filename(), "out.xls");
 }
 
 TEST_F(ObjectModelTest, ActivePrinterIsNeverEmptyUnlessSaidSo) {
@@ -242,8 +240,8 @@ TEST_F(ObjectModelTest, ActivePrinterIsNeverEmptyUnlessSaidSo) {
 // merges, widths, heights and number formats are read.
 TEST_F(ObjectModelTest, ReadsATemplateWrittenByOpenpyxl) {
     if (!OpenpyxlAvailable()) GTEST_SKIP() << "/usr/bin/python3 with openpyxl is not installed";
-    std::string path = dir_ + "/tpl.xlsx";
-    std::string script = dir_ + "/make.py";
+    std::string path = dir_.File("tpl.xlsx");
+    std::string script = dir_.File("make.py");
     std::ofstream(script) << "import openpyxl\n"
                              "from openpyxl.styles import Font, Alignment, Border, Side\n"
                              "wb = openpyxl.Workbook()\n"

@@ -96,10 +96,10 @@ TEST(FileSystem, FoldersAreCreatedAndDeleted) {
     TempDir t;
     const std::string root = Backslashed(t.path());
     EXPECT_TRUE(MakeFolders(CString(root + "\\User\\" + kZhongWenGbk + "\\deep")));
-    EXPECT_TRUE(std::filesystem::is_directory(t / ("User/" + kZhongWenUtf8 + "/deep")));
+    EXPECT_TRUE(std::filesystem::is_directory(t.File("User/" + kZhongWenUtf8 + "/deep")));
     // A second call, spelt differently, finds what is there and creates nothing new.
     EXPECT_TRUE(MakeFolders(CString(root + "/USER/" + kZhongWenGbk + "/Deep/")));
-    EXPECT_FALSE(std::filesystem::exists(t / "USER"));
+    EXPECT_FALSE(std::filesystem::exists(t.File("USER")));
     EXPECT_TRUE(IsFolder(CString(root + "\\user\\" + kZhongWenGbk + "\\DEEP")));
 
     t.Touch("User/plain.txt");
@@ -107,10 +107,10 @@ TEST(FileSystem, FoldersAreCreatedAndDeleted) {
     EXPECT_FALSE(DeleteFile(CString(root + "\\user")));              // not a file
     EXPECT_FALSE(DeleteFolder(CString(root + "\\user")));            // not empty
     EXPECT_TRUE(DeleteFile(CString(root + "\\USER\\Plain.TXT")));
-    EXPECT_FALSE(std::filesystem::exists(t / "User/plain.txt"));
+    EXPECT_FALSE(std::filesystem::exists(t.File("User/plain.txt")));
     EXPECT_FALSE(DeleteFile(CString(root + "\\user\\plain.txt")));  // already gone
     EXPECT_TRUE(DeleteFolder(CString(root + "\\user"), true));
-    EXPECT_FALSE(std::filesystem::exists(t / "User"));
+    EXPECT_FALSE(std::filesystem::exists(t.File("User")));
 
     t.Touch("List/b.txt");
     t.Touch("List/" + kZhongWenUtf8);
@@ -142,12 +142,12 @@ TEST(FileSystem, ReadsGbkLines) {
         std::string name = "f" + std::to_string(n++) + ".txt";
         t.Touch(name, c.bytes);
         CStringArray lines;
-        ASSERT_TRUE(ReadTextLines(CString(Backslashed(t / name)), lines));
+        ASSERT_TRUE(ReadTextLines(CString(Backslashed(t.File(name))), lines));
         ASSERT_EQ(lines.GetSize(), static_cast<INT_PTR>(c.lines.size())) << name;
         for (std::size_t i = 0; i < c.lines.size(); ++i) EXPECT_EQ(lines[static_cast<INT_PTR>(i)].str(), c.lines[i]) << name;
     }
     CStringArray lines;
-    EXPECT_FALSE(ReadTextLines(CString(t / "missing.txt"), lines));
+    EXPECT_FALSE(ReadTextLines(CString(t.File("missing.txt")), lines));
 }
 
 // Whole files round-trip byte for byte; an atomic replacement keeps the file's permissions, leaves
@@ -156,15 +156,15 @@ TEST(FileSystem, ReadsGbkLines) {
 TEST(FileSystem, WholeFilesAndAtomicReplacement) {
     TempDir t;
     const std::string bytes("bin\0\xFF\r\n", 7), a(200000, 'a'), b(200000, 'b');
-    const CString path(Backslashed(t / "Data.bin"));
+    const CString path(Backslashed(t.File("Data.bin")));
     std::string back;
     ASSERT_TRUE(WriteFileBytes(path, bytes));
     ASSERT_TRUE(ReadFileBytes(CString(Backslashed(t.path()) + "\\DATA.BIN"), back));
     EXPECT_EQ(back, bytes);
-    EXPECT_FALSE(ReadFileBytes(CString(t / "nothing"), back));
-    EXPECT_FALSE(WriteFileAtomic(CString(t / "no/such/folder/x"), "x"));
+    EXPECT_FALSE(ReadFileBytes(CString(t.File("nothing")), back));
+    EXPECT_FALSE(WriteFileAtomic(CString(t.File("no/such/folder/x")), "x"));
 
-    ::chmod((t / "Data.bin").c_str(), 0600);
+    ::chmod(t.File("Data.bin").c_str(), 0600);
     ASSERT_TRUE(WriteFileAtomic(path, a));
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
@@ -175,13 +175,13 @@ TEST(FileSystem, WholeFilesAndAtomicReplacement) {
     }
     int torn = 0, reads = 0, status = 0;
     for (; ::waitpid(child, &status, WNOHANG) == 0; ++reads) {
-        std::string got = ReadAll(t / "Data.bin");
+        std::string got = ReadAll(t.File("Data.bin"));
         torn += got != a && got != b;
     }
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     EXPECT_EQ(torn, 0) << "of " << reads << " reads";
     struct stat st;
-    ASSERT_EQ(::stat((t / "Data.bin").c_str(), &st), 0);
+    ASSERT_EQ(::stat(t.File("Data.bin").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(t.path()), {}), 1);
 }

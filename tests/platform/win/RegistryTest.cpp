@@ -69,7 +69,7 @@ class Registry : public ::testing::Test {
 protected:
     void SetUp() override { ::setenv("NUV_REGISTRY_DIR", dir_.path().c_str(), 1); }
     void TearDown() override { ::unsetenv("NUV_REGISTRY_DIR"); }
-    std::string UserFile() const { return dir_ / "user.reg"; }
+    std::string UserFile() const { return dir_.File("user.reg"); }
     TempDir dir_;
 };
 
@@ -86,7 +86,7 @@ TEST_F(Registry, StringsAreGbkInTheApiAndUtf8InTheFile) {
     EXPECT_EQ(ReadAll(UserFile()), kHead + kParents + "[HKEY_CURRENT_USER\\Software\\NUV\\Settings]\n"
                                    "\"PrjName\"=\"" + kZhongWenUtf8 + ".pra\"\n"
                                    "\"" + kSheBeiUtf8 + "\"=\"C:\\\\NUV\\\\\\\"q\\\"\"\n\n");
-    EXPECT_EQ(ReadAll(dir_ / "machine.reg"), kHead + "[HKEY_LOCAL_MACHINE\\Software]\n\"ProjRootDir\"=\"/srv/projects\\\\\"\n\n");
+    EXPECT_EQ(ReadAll(dir_.File("machine.reg")), kHead + "[HKEY_LOCAL_MACHINE\\Software]\n\"ProjRootDir\"=\"/srv/projects\\\\\"\n\n");
     EXPECT_EQ(NUVWin::RegistryFilePath(HKEY_CURRENT_USER), UserFile());
 }
 

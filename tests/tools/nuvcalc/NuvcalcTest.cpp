@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "NUVKernel/NUVKernel.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -23,22 +24,15 @@ struct Result {
     std::string out, err;
 };
 
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-fs::path TempDir() {
-    static const fs::path dir = [] {
-        char tmpl[] = "/tmp/nuvcalc-test-XXXXXX";
-        return fs::path(mkdtemp(tmpl));
-    }();
-    return dir;
+// One folder for the program's run, removed when it ends.
+fs::path Temp() {
+    static const ::TempDir dir;
+    return dir.path();
 }
 
 // Runs a program with arguments; stdout and stderr go to files in the test's temporary folder.
 Result Exec(const std::string& program, const std::vector<std::string>& args) {
-    const fs::path outPath = TempDir() / "out", errPath = TempDir() / "err";
+    const fs::path outPath = Temp() / "out", errPath = Temp() / "err";
     const pid_t pid = fork();
     if (pid == 0) {
         const int o = open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -55,8 +49,8 @@ Result Exec(const std::string& program, const std::vector<std::string>& args) {
     waitpid(pid, &st, 0);
     Result r;
     r.status = WIFEXITED(st) ? WEXITSTATUS(st) : -1;
-    r.out = Slurp(outPath);
-    r.err = Slurp(errPath);
+    r.out = ReadAll(outPath);
+    r.err = ReadAll(errPath);
     return r;
 }
 
@@ -95,7 +89,7 @@ std::map<std::string, double> CsvQuantities(const std::string& csv) {
 
 // Runs a Python snippet (the real json and csv modules as peers) on the given text.
 Result Python(const std::string& code, const std::string& input) {
-    const fs::path in = TempDir() / "peer-input";
+    const fs::path in = Temp() / "peer-input";
     std::ofstream(in) << input;
     return Exec("/usr/bin/python3", {"-c", code, in.string()});
 }
@@ -315,7 +309,7 @@ TEST(Nuvcalc, SegmentsFileErrorsNameLineAndColumn) {
         {"pipe", "diameter,flow,length,zeta\n25,1.2,10,-1\n", "line 2, column zeta: must not be negative"},
         {"pipe", "diameter,load,dt,length\n25,5000,,10\n", "line 2, column dt: a value is required"},
     };
-    const fs::path file = TempDir() / "segments.csv";
+    const fs::path file = Temp() / "segments.csv";
     for (const Case& c : cases) {
         std::ofstream(file) << c.content;
         const Result r = Nuvcalc({c.command, "--csv-in", file.string()});

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "../../platform/excel/XlsxPeer.h"
+#include "TempDir.h"
 
 namespace {
 
@@ -21,8 +22,8 @@ int RunNuvcalcXlsx(const std::string& args) {
 
 TEST(NuvcalcXlsx, SegmentTableAsAFormattedWorkbook) {
     if (!OpenpyxlAvailable()) GTEST_SKIP() << "/usr/bin/python3 with openpyxl is not installed";
-    char tmpl[] = "/tmp/nuvcalc-xlsx-XXXXXX";
-    const fs::path dir = mkdtemp(tmpl);
+    TempDir temp;
+    const fs::path dir = temp.path();
     const std::string out = (dir / "ducts.xlsx").string();
     const std::string csv = std::string(std::getenv("NUV_SOURCE_DIR")) + "/examples/ducts.csv";
     ASSERT_EQ(RunNuvcalcXlsx("--csv-in '" + csv + "' --xlsx '" + out + "' --digits 1"), 0);
@@ -49,7 +50,6 @@ TEST(NuvcalcXlsx, SegmentTableAsAFormattedWorkbook) {
     EXPECT_EQ(x["Segments.zoom"], "80");
 
     EXPECT_EQ(RunNuvcalcXlsx("--csv-in '" + csv + "' --xlsx '" + (dir / "no/such/folder/x.xlsx").string() + "'"), 2);
-    fs::remove_all(dir);
 }
 
 }  // namespace

@@ -9,6 +9,8 @@
 #include <fstream>
 #include <string>
 
+#include "TempDir.h"
+
 namespace {
 
 struct Result {
@@ -18,15 +20,10 @@ struct Result {
 
 class Nuvdb : public ::testing::Test {
 protected:
-    void SetUp() override {
-        char tmpl[] = "/tmp/nuvdb-tool-XXXXXX";
-        dir_ = mkdtemp(tmpl);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-    std::string File(const std::string& name) const { return dir_ + "/" + name; }
+    std::string File(const std::string& name) const { return dir_.File(name); }
     // Runs nuvdb with the arguments (a shell word list); standard output and error together.
     Result Run(const std::string& args) const {
-        std::string cmd = "cd '" + dir_ + "' && '" + std::string(std::getenv("NUV_BINARY_DIR")) + "/bin/nuvdb' " + args + " 2>&1";
+        std::string cmd = "cd '" + dir_.path() + "' && '" + std::string(std::getenv("NUV_BINARY_DIR")) + "/bin/nuvdb' " + args + " 2>&1";
         return Capture(cmd);
     }
     static Result Capture(const std::string& cmd) {
@@ -41,7 +38,7 @@ protected:
     std::string Shell(const std::string& sql) const { return Capture("sqlite3 '" + File("d.mdb") + "' \"" + sql + "\"").out; }
     void Write(const std::string& name, const std::string& text) const { std::ofstream(File(name), std::ios::binary) << text; }
 
-    std::string dir_;
+    TempDir dir_;
 };
 
 TEST_F(Nuvdb, CreatesQueriesImportsAndExports) {
@@ -93,7 +90,7 @@ TEST_F(Nuvdb, FailuresExitWithTwoAndWriteNothing) {
     }
     EXPECT_EQ(Shell("SELECT count(*) FROM T"), "0\n");  // the good rows before the bad one were rolled back
     EXPECT_FALSE(std::filesystem::exists(File("out.xml")));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), std::filesystem::directory_iterator()), 4);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), std::filesystem::directory_iterator()), 4);
 
     EXPECT_EQ(Run("create s.mdb --password pw").status, 0);
     EXPECT_NE(Capture("sqlite3 '" + File("s.mdb") + "' 'select count(*) from sqlite_master' 2>&1").status, 0);  // encrypted from the start

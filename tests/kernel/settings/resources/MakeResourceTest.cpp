@@ -3,25 +3,20 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
 #include <string>
 
+#include "TempDir.h"
 #include "settings/BitmapHelpers.h"
 
 namespace {
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+std::string ReadFile(const std::string& path) { return ReadAll(path); }
 
 TEST(MakeResourceFromModule, WritesTheEmbeddedBytesBack) {
     std::string sample = ReadFile(std::string(std::getenv("NUV_TEST_DATA")) + "/settings/resource-sample.bin");
     ASSERT_GT(sample.size(), 256u);
-    char pattern[] = "/tmp/nuv-res-XXXXXX";
-    std::string dir = mkdtemp(pattern);
+    TempDir temp;
+    const std::string& dir = temp.path();
     HINSTANCE self = NUVWin::ModuleHandleFromAddress(reinterpret_cast<const void*>(&ReadFile));
 
     struct Row {
@@ -48,9 +43,6 @@ TEST(MakeResourceFromModule, WritesTheEmbeddedBytesBack) {
     HINSTANCE lib = NUVWin::ModuleHandleFromAddress(reinterpret_cast<const void*>(&FindResourceA));
     ASSERT_NE(lib, self);
     EXPECT_FALSE(NUV::MakeResourceFromModule(CString(dir + "/lib.bin"), "#10", 101, lib));
-
-    for (const char* f : {"/a.bin", "/b.wav", "/long.bin"}) unlink((dir + f).c_str());
-    rmdir(dir.c_str());
 }
 
 }  // namespace
