@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "ado/AdoInternal.h"
+#include "ado/SqlDialect.h"
 #include "ado/Criteria.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,7 +1,12 @@
+// The Command object with its Parameters: text, table or stored procedure run with typed
+// parameter values, and the registration of the ADO classes for CreateInstance.
 #include <sqlcipher/sqlite3.h>
 #include <strings.h>
 
-#include "ado/Objects.h"
+#include "ado/ConnectionImpl.h"
+#include "ado/Procedures.h"
+#include "ado/RecordsetImpl.h"
+#include "ado/SqlRunner.h"
 
 namespace NUVADO::detail {
 

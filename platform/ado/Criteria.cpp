@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstring>
 
-#include "ado/AdoInternal.h"
+#include "ado/TextConvert.h"
 #include "com/OleDateTime.h"
 
 namespace NUVADO {

@@ -10,7 +10,8 @@
 #include <set>
 #include <pugixml.hpp>
 
-#include "ado/AdoInternal.h"
+#include "ado/FieldTypes.h"
+#include "ado/TextConvert.h"
 #include "com/OleDateTime.h"
 
 namespace NUVADO {

@@ -1,5 +1,6 @@
 #include "AdoTestUtil.h"
-#include "ado/AdoInternal.h"
+#include "ado/Database.h"
+#include "ado/SqlDialect.h"
 #include "ado/ConnectionString.h"
 #include "ado/Criteria.h"
 
