@@ -101,10 +101,9 @@ void CExcelCal::AddNewWorkbook(const char* templateFile, long sheets) {
 }
 
 void CExcelCal::Save(CString path, int overwrite) {
-    if (NUVWin::PathExists(path)) {
-        if (!overwrite) return;
-        NUVWin::DeleteFile(path);
-    }
+    // An existing file is not deleted first: the save replaces it in one step, so a save that
+    // fails (or meets a link, a device or a pipe at the path) leaves what stood there.
+    if (NUVWin::PathExists(path) && !overwrite) return;
     m_book->SaveAs(_variant_t(path), _variant_t(static_cast<long>(Excel::xlNormal)), _variant_t(""), _variant_t(""),
                    _variant_t(false), _variant_t(false), Excel::xlNoChange);
 }

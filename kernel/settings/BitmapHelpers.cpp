@@ -15,7 +15,7 @@ bool MakeResourceFromModule(CString file, CString type, int id, HINSTANCE module
     if (!loaded) return false;
     const void* bytes = LockResource(loaded);
     DWORD size = SizeofResource(module, found);
-    NUVWin::WriteFileBytes(file, std::string_view(static_cast<const char*>(bytes), size));
+    NUVWin::WriteFileAtomic(file, std::string_view(static_cast<const char*>(bytes), size));
     return true;
 }
 

@@ -341,8 +341,9 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
     }
     std::string text;
     writeDxf(text);
-    if (!NUVWin::WriteFileAtomic(CString(fileName), text)) {
-        lastError_ = std::string("cannot write ") + fileName;
+    std::string why;
+    if (!NUVWin::WriteFileAtomic(CString(fileName), text, &why)) {
+        lastError_ = why;
         return Acad::eFileAccessErr;
     }
     fileName_ = fileName;

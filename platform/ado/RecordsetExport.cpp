@@ -40,8 +40,9 @@ HRESULT RecordsetImpl::Save(const _variant_t& destination, PersistFormatEnum for
         for (std::size_t c = 0; c < n; ++c) snap_->CopyOut(r, c, rs.cells.emplace_back());
     }
     std::string xml = WriteRowsetXml(rs, rows, lock_ != adLockReadOnly);
-    if (!NUVWin::WriteNativeFileAtomic(native, xml))
-        Raise(0x80030003u, "Could not write the file '" + path + "'.", "Microsoft Cursor Engine");
+    std::string why;
+    if (!NUVWin::WriteNativeFileAtomic(native, xml, &why))
+        Raise(0x80030003u, "Could not write the file '" + path + "': " + why + ".", "Microsoft Cursor Engine");
     return S_OK;
 }
 

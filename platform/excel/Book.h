@@ -134,8 +134,8 @@ struct FileError {
     std::string message;
 };
 
-// Writes the workbook as an Office Open XML file. The target is replaced atomically: the file is
-// written beside it under a temporary name and renamed over it. Throws FileError.
+// Writes the workbook as an Office Open XML file through the one atomic file writer (a link is
+// written through, anything but a regular file refused, the mode kept). Throws FileError.
 void WriteXlsx(const BookData& book, const std::string& nativePath);
 
 // Reads a workbook from an .xlsx file or from its bytes. Throws FileError for a missing or broken

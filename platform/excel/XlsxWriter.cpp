@@ -1,16 +1,11 @@
 // The workbook saved through libxlsxwriter. Styles map one to one onto libxlsxwriter formats,
-// made once per distinct style; the file is written under a temporary name beside the target and
-// renamed over it, so a reader never sees half a workbook.
+// made once per distinct style. libxlsxwriter fills the temporary file of the one atomic writer,
+// so a reader never sees half a workbook and whatever stands at the path is treated as for any
+// other file.
 #include <xlsxwriter.h>
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
-#include <stdexcept>
-#include <unistd.h>
-
 #include "excel/Book.h"
+#include "win/FileSystem.h"
 
 namespace NUVExcel {
 
@@ -100,34 +95,17 @@ lxw_format* MakeFormat(lxw_workbook* wb, const Style& s) {
     return f;
 }
 
-std::string FolderOf(const std::string& path) {
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 void Check(lxw_error e, const char* what) {
     if (e != LXW_NO_ERROR) throw FileError{std::string(what) + ": " + lxw_strerror(e)};
 }
 
-}  // namespace
-
-void WriteXlsx(const BookData& book, const std::string& nativePath) {
-    std::string folder = FolderOf(nativePath);
-    std::string name = nativePath.substr(nativePath.rfind('/') == std::string::npos ? 0 : nativePath.rfind('/') + 1);
-    std::string temp = folder + "/." + name + ".XXXXXX";
-    int fd = mkstemp(temp.data());
-    if (fd < 0) throw FileError{"cannot create a file in '" + folder + "': " + std::strerror(errno)};
-    close(fd);
-
+// The whole workbook into the file at `temp`.
+void Produce(const BookData& book, const std::string& temp) {
     lxw_workbook_options options{};
     options.constant_memory = LXW_FALSE;
     options.use_zip64 = LXW_FALSE;
     lxw_workbook* wb = workbook_new_opt(temp.c_str(), &options);
-    if (!wb) {
-        unlink(temp.c_str());
-        throw FileError{"cannot start the workbook writer"};
-    }
+    if (!wb) throw FileError{"cannot start the workbook writer"};
     try {
         const StyleTable& styles = book.core->styles;
         std::vector<lxw_format*> formats(styles.Size(), nullptr);
@@ -169,30 +147,29 @@ void WriteXlsx(const BookData& book, const std::string& nativePath) {
         }
     } catch (...) {
         lxw_workbook_free(wb);
-        unlink(temp.c_str());
         throw;
     }
     lxw_error e = workbook_close(wb);
-    if (e != LXW_NO_ERROR) {
-        unlink(temp.c_str());
-        throw FileError{std::string("cannot write '") + nativePath + "': " + lxw_strerror(e)};
-    }
-    // Durable before it replaces the old file.
-    int tfd = open(temp.c_str(), O_RDONLY);
-    if (tfd >= 0) {
-        fsync(tfd);
-        close(tfd);
-    }
-    if (std::rename(temp.c_str(), nativePath.c_str()) != 0) {
-        int err = errno;
-        unlink(temp.c_str());
-        throw FileError{"cannot write '" + nativePath + "': " + std::strerror(err)};
-    }
-    int dfd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dfd >= 0) {
-        fsync(dfd);
-        close(dfd);
-    }
+    if (e != LXW_NO_ERROR) throw FileError{lxw_strerror(e)};
+}
+
+}  // namespace
+
+void WriteXlsx(const BookData& book, const std::string& nativePath) {
+    std::string why;
+    bool ok = NUVWin::WriteNativeFileAtomicWith(
+        nativePath,
+        [&](const std::string& temp, std::string& reason) {
+            try {
+                Produce(book, temp);
+                return true;
+            } catch (const FileError& e) {
+                reason = e.message;
+                return false;
+            }
+        },
+        &why);
+    if (!ok) throw FileError{why};
 }
 
 }  // namespace NUVExcel

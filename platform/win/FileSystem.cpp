@@ -7,9 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <filesystem>
-#include <random>
 #include <vector>
 
 #include "win/Encoding.h"
@@ -90,33 +88,6 @@ std::string Join(const std::string& folder, const std::string& name) {
     if (folder.empty()) return name;
     if (folder.back() == '/') return folder + name;
     return folder + '/' + name;
-}
-
-bool FsyncPath(const std::string& path, int flags) {
-    int fd = ::open(path.c_str(), flags | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
-}
-
-std::string ParentOf(const std::string& native) {
-    std::size_t slash = native.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return native.substr(0, slash);
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
 }
 
 }  // namespace
@@ -265,49 +236,6 @@ bool ReadNativeFile(const std::string& nativePath, std::string& bytes) {
 }
 
 bool ReadFileBytes(const CString& path, std::string& bytes) { return ReadNativeFile(NativePath(path), bytes); }
-
-bool WriteFileBytes(const CString& path, std::string_view bytes) {
-    int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return false;
-    bool ok = WriteAll(fd, bytes);
-    return ::close(fd) == 0 && ok;
-}
-
-bool WriteNativeFileAtomic(const std::string& nativePath, std::string_view bytes) {
-    std::size_t slash = nativePath.find_last_of('/');
-    std::string prefix = slash == std::string::npos ? "" : nativePath.substr(0, slash + 1);
-    std::string base = nativePath.substr(prefix.size());
-    if (base.empty()) return false;
-    std::string folder = ParentOf(nativePath);
-    // A name no other writer uses: process id plus a random part, hidden beside the target so the
-    // rename stays within one file system.
-    static thread_local std::mt19937_64 rng{std::random_device{}()};
-    std::string temp;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        char suffix[48];
-        std::snprintf(suffix, sizeof suffix, ".%d.%08llx.tmp", static_cast<int>(::getpid()),
-                      static_cast<unsigned long long>(rng() & 0xffffffffULL));
-        temp = prefix + "." + base + suffix;
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-    // Keep the permissions of the file being replaced.
-    struct stat st;
-    if (::stat(nativePath.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-    bool ok = WriteAll(fd, bytes) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    if (!ok || ::rename(temp.c_str(), nativePath.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        return false;
-    }
-    // The rename itself is only durable once the folder is flushed.
-    FsyncPath(folder, O_RDONLY | O_DIRECTORY);
-    return true;
-}
-
-bool WriteFileAtomic(const CString& path, std::string_view bytes) { return WriteNativeFileAtomic(NativePath(path), bytes); }
 
 bool ReadTextLines(const CString& path, CStringArray& lines) {
     std::string bytes;

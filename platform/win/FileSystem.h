@@ -8,6 +8,7 @@
 // "sys\nuv.rx" and "SYS\NUVUpdate.Txt" find whatever case the installation happens to use.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -60,17 +61,41 @@ bool ReadTextLines(const CString& path, CStringArray& lines);
 
 // Whole-file bytes.
 bool ReadFileBytes(const CString& path, std::string& bytes);
-bool WriteFileBytes(const CString& path, std::string_view bytes);
-
-// Replaces the file so that a reader sees either the old or the new content, never a part, and
-// the new content survives a crash once this returns true: a temporary file in the same folder is
-// written, flushed to disk and renamed over the target.
-bool WriteFileAtomic(const CString& path, std::string_view bytes);
-
-// The same operations on paths that are already native (UTF-8, '/' only, no case matching), for
-// the platform's own files such as the registry's.
 bool ReadNativeFile(const std::string& nativePath, std::string& bytes);
-bool WriteNativeFileAtomic(const std::string& nativePath, std::string_view bytes);
+
+// ---- Writing ----
+// Every file the project writes goes through these. The file at the path is replaced so that a
+// reader sees the old or the new content, never a part, and the new content survives a crash once
+// the call returns true: a temporary file beside the target is written, flushed and renamed over
+// it.
+// - A symbolic link is written through: the file at the end of the link chain is replaced (the
+//   temporary file sits beside it) and the link stays a link.
+// - Anything at the path that is not a regular file (folder, FIFO, device, socket) is refused and
+//   left as it is; so is an existing file the user may not write.
+// - An existing file keeps its permission bits and, where the process may set them, its owner and
+//   group. A new file gets 0666 less the umask.
+// - A file with several hard links: the name written to gets the new file; the other names keep
+//   the old content (replacing in place could leave every name with a half-written file).
+// On failure nothing at the path has changed and no temporary file is left; `why`, when given,
+// says what went wrong and names the path (UTF-8).
+struct WriteOptions {
+    bool mayReplace = true;  // false: refuse when anything already stands at the path (checked
+                             // by the final rename itself, so no other writer can slip in between)
+};
+
+bool WriteFileAtomic(const CString& path, std::string_view bytes, std::string* why = nullptr,
+                     const WriteOptions& options = {});
+// The same on a path that is already native (UTF-8, '/' only, no case matching).
+bool WriteNativeFileAtomic(const std::string& nativePath, std::string_view bytes, std::string* why = nullptr,
+                           const WriteOptions& options = {});
+// For writers that produce the file themselves from a file name (a library, a database engine):
+// `fill` writes the new content at the temporary path it is given (the file exists, empty) and
+// returns false, with a reason, when it cannot.
+using FileFiller = std::function<bool(const std::string& tempPath, std::string& why)>;
+bool WriteNativeFileAtomicWith(const std::string& nativePath, const FileFiller& fill, std::string* why = nullptr,
+                               const WriteOptions& options = {});
+
+// Creates a native folder and every missing parent; true when it exists afterwards.
 bool MakeNativeFolders(const std::string& nativePath);
 
 }  // namespace NUVWin

@@ -153,7 +153,8 @@ void WriteXlsxReport(const Report& report, const Options& options) {
         cal.CloseWorkBook();
     } catch (const _com_error& e) {
         _bstr_t why = e.Description();
-        throw UsageError("cannot write '" + path + "': " + (why.length() ? why.utf8() : std::string(e.ErrorMessage())));
+        // The writer's description already names the file.
+        throw UsageError(why.length() ? why.utf8() : "cannot write '" + path + "': " + e.ErrorMessage());
     }
 }
 

@@ -107,24 +107,20 @@ std::size_t Width(const std::string& utf8) { return NUVWin::Utf8ToGbk(utf8).size
 int Create(const Args& a) {
     if (a.positional.size() != 1) Fail("create takes one FILE (see nuvdb create --help)");
     const std::string& file = a.positional[0];
-    if (access(file.c_str(), F_OK) == 0) Fail(file + " already exists");
-    std::string tmp = file + ".tmp-XXXXXX";
-    int fd = mkstemp(tmp.data());
-    if (fd < 0) Fail("cannot create " + file + ": " + std::strerror(errno));
-    close(fd);
-    try {
-        CADODatabase db;
-        Open(db, tmp, a.password);
-        // Writing the first page is what makes a password take effect.
-        if (!db.Execute("CREATE TABLE NUV_New (X LONG)") || !db.Execute("DROP TABLE NUV_New"))
-            Fail("cannot initialise " + file + ": " + Reason(db.GetLastErrorString()));
-        db.Close();
-        if (link(tmp.c_str(), file.c_str()) != 0) Fail("cannot create " + file + ": " + std::strerror(errno));
-    } catch (...) {
-        unlink(tmp.c_str());
-        throw;
-    }
-    unlink(tmp.c_str());
+    std::string why;
+    bool made = NUVWin::WriteNativeFileAtomicWith(
+        file,
+        [&](const std::string& temp, std::string&) {
+            CADODatabase db;
+            Open(db, temp, a.password);
+            // Writing the first page is what makes a password take effect.
+            if (!db.Execute("CREATE TABLE NUV_New (X LONG)") || !db.Execute("DROP TABLE NUV_New"))
+                Fail("cannot initialise " + file + ": " + Reason(db.GetLastErrorString()));
+            db.Close();
+            return true;
+        },
+        &why, NUVWin::WriteOptions{.mayReplace = false});
+    if (!made) Fail(why);
     std::cout << "created " << file << (a.password ? " (encrypted)" : "") << "\n";
     return 0;
 }
@@ -243,15 +239,17 @@ int ExportXml(const Args& a) {
     Open(db, a.positional[0], a.password);
     CADORecordset rs(&db);
     if (!rs.Open(Gbk(a.positional[1]), CADORecordset::openQuery)) Fail(Reason(rs.GetLastErrorString()));
-    std::string tmp = out + ".tmp-" + std::to_string(getpid());
-    if (!rs.SaveAsXML(Gbk(tmp))) {
-        unlink(tmp.c_str());
-        Fail("cannot write " + out + ": " + Reason(rs.GetLastErrorString()));
-    }
-    if (rename(tmp.c_str(), out.c_str()) != 0) {
-        unlink(tmp.c_str());
-        Fail("cannot write " + out + ": " + std::strerror(errno));
-    }
+    std::string why;
+    bool saved = NUVWin::WriteNativeFileAtomicWith(
+        out,
+        [&](const std::string& temp, std::string& reason) {
+            ::unlink(temp.c_str());  // the record set saves only to a new file
+            if (rs.SaveAsXML(Gbk(temp))) return true;
+            reason = "cannot write " + out + ": " + Reason(rs.GetLastErrorString());
+            return false;
+        },
+        &why);
+    if (!saved) Fail(why);
     std::uint32_t count = rs.GetRecordCount();
     std::cout << count << (count == 1 ? " row" : " rows") << " saved to " << out << "\n";
     return 0;

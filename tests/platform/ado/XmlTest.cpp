@@ -1,3 +1,7 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -111,6 +115,28 @@ TEST(AdoXml, HandWrittenRowsetFileReadsBack) {
     rs->Update();
     rs->Save(path.c_str(), adPersistXML);
     EXPECT_NE(ReadFile(path).find("<z:row ID='2' Name='Return'/>"), std::string::npos);
+}
+
+// Saving back over the file the rows came from, when that name is a link: the link's target gets
+// the rows and keeps its mode; the link stays a link.
+TEST(AdoXml, SavingBackThroughALinkKeepsTheLinkAndTheMode) {
+    TempDir dir;
+    _ConnectionPtr c = Connect(dir.Touch("x.mdb"));
+    Exec(c, "CREATE TABLE T (ID COUNTER, Name TEXT(20))");
+    Exec(c, "INSERT INTO T (Name) VALUES ('a')");
+    const std::string real = dir.File("data/rows.xml"), link = dir.File("rows.xml");
+    std::filesystem::create_directories(dir.File("data"));
+    OpenRs(c, "select * from T")->Save(real.c_str(), adPersistXML);
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("data/rows.xml", link.c_str()), 0);
+
+    _RecordsetPtr rs = OpenXml(link, adOpenStatic);
+    rs->GetFields()->GetItem("Name")->PutValue("b");
+    rs->Update();
+    rs->Save(link.c_str(), adPersistXML);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_NE(ReadFile(real).find("Name='b'"), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(real).permissions(), std::filesystem::perms(0640));
 }
 
 TEST(AdoXml, ControlCharactersAndMarkupSurviveAttributes) {

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -222,6 +224,32 @@ TEST_F(ObjectModelTest, SavingIsAtomicAndAlwaysXlsx) {
     EXPECT_EQ(Code([&] { book_->SaveAs(_variant_t(dir_.File("missing/x.xlsx").c_str())); }),
               static_cast<long>(NUVExcel::XL_E_FAILED));
     for (auto& e : fs::directory_iterator(dir_.path())) EXPECT_EQ(e.path().filename(), "out.xls");
+}
+
+// Saving goes through the one file writer: a link is saved through, the saved file keeps its
+// mode, and a FIFO at the path is refused with a reason and left alone.
+TEST_F(ObjectModelTest, SavingWritesThroughLinksAndRefusesSpecialFiles) {
+    At("A1")->PutValue(_variant_t("x"));
+    const std::string real = dir_.Touch("real/report.xlsx", "old");
+    ASSERT_EQ(::chmod(real.c_str(), 0664), 0);
+    ASSERT_EQ(::symlink("real/report.xlsx", dir_.File("report.xlsx").c_str()), 0);
+    book_->SaveAs(_variant_t(dir_.File("report.xlsx").c_str()));
+    EXPECT_TRUE(fs::is_symlink(dir_.File("report.xlsx")));
+    EXPECT_EQ(ReadAll(real).substr(0, 2), "PK");
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms(0664));
+
+    const std::string pipe = dir_.File("pipe.xlsx");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    std::string why;
+    try {
+        book_->SaveAs(_variant_t(pipe.c_str()));
+        ADD_FAILURE() << "saved over a FIFO";
+    } catch (const _com_error& e) {
+        EXPECT_EQ(e.Error(), NUVExcel::XL_E_FAILED);
+        why = _bstr_t(e.Description()).utf8();
+    }
+    EXPECT_NE(why.find("FIFO"), std::string::npos) << why;
+    EXPECT_TRUE(fs::is_fifo(pipe));
 }
 
 TEST_F(ObjectModelTest, ActivePrinterIsNeverEmptyUnlessSaidSo) {

@@ -158,7 +158,7 @@ TEST(FileSystem, WholeFilesAndAtomicReplacement) {
     const std::string bytes("bin\0\xFF\r\n", 7), a(200000, 'a'), b(200000, 'b');
     const CString path(Backslashed(t.File("Data.bin")));
     std::string back;
-    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    ASSERT_TRUE(WriteFileAtomic(path, bytes));
     ASSERT_TRUE(ReadFileBytes(CString(Backslashed(t.path()) + "\\DATA.BIN"), back));
     EXPECT_EQ(back, bytes);
     EXPECT_FALSE(ReadFileBytes(CString(t.File("nothing")), back));

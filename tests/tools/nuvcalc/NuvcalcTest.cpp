@@ -1,5 +1,7 @@
 // nuvcalc as its users run it: the built program, its stdout, stderr and exit status.
 #include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -326,6 +328,35 @@ TEST(Nuvcalc, SegmentsFileErrorsNameLineAndColumn) {
         "print(len(s), s[0]['id'], s[1]['local_pa'], round(d['totals']['length']['value'], 6))\n",
         r.out);
     EXPECT_EQ(py.out, "2 R1, first 0 20\n") << py.err << r.out;
+}
+
+}  // namespace
+
+namespace {
+
+// --xlsx saves through the one file writer: a link is written through and keeps its target's
+// mode; a device at the path is refused, named, and left as it is.
+TEST(Nuvcalc, XlsxIsSavedThroughLinksAndNeverOverDevices) {
+    const ::TempDir dir;
+    const std::string real = dir.Touch("real/report.xlsx", "old"), link = dir.File("report.xlsx");
+    ASSERT_EQ(::chmod(real.c_str(), 0664), 0);
+    ASSERT_EQ(::symlink("real/report.xlsx", link.c_str()), 0);
+    Result r = Nuvcalc({"--csv-in", Source("examples/ducts.csv"), "--xlsx", link});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(ReadAll(real).substr(0, 2), "PK");
+    EXPECT_EQ(fs::status(real).permissions(), fs::perms(0664));
+
+    const std::string device = dir.File("null.xlsx");
+    if (::mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0) {
+        ASSERT_EQ(::symlink("/dev/null", device.c_str()), 0);  // no right to make nodes: the real one
+    }
+    r = Nuvcalc({"--csv-in", Source("examples/ducts.csv"), "--xlsx", device});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("character device"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(device), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_character_file(device));
+    EXPECT_TRUE(fs::is_character_file("/dev/null"));
 }
 
 }  // namespace

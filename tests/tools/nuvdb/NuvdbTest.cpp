@@ -1,7 +1,9 @@
 // The tool as its users run it: a real program on real files, with the sqlite3 shell as the
 // outside reader.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -74,7 +76,7 @@ TEST_F(Nuvdb, FailuresExitWithTwoAndWriteNothing) {
         const char* args;
         const char* message;
     } const cases[] = {
-        {"create d.mdb", "nuvdb: d.mdb already exists\n"},
+        {"create d.mdb", "nuvdb: 'd.mdb' already exists\n"},
         {"sql d.mdb 'selec 1'", "nuvdb: Syntax error"},
         {"sql none.mdb 'select 1'", "nuvdb: cannot open none.mdb: Could not find file"},
         {"import-csv d.mdb T bad.csv", "nuvdb: bad.csv line 4: N: "},
@@ -98,6 +100,27 @@ TEST_F(Nuvdb, FailuresExitWithTwoAndWriteNothing) {
     EXPECT_EQ(Run("sql s.mdb 'select 1'").out, "nuvdb: cannot open s.mdb: Not a valid password.\n");
     for (const char* c : {"create", "sql", "tables", "import-csv", "export-xml"})
         EXPECT_EQ(Run(std::string(c) + " --help").out.rfind(std::string("nuvdb ") + c, 0), 0u) << c;
+}
+
+// The files nuvdb writes go through the one file writer: an export is saved through a link and
+// keeps its target's mode; create never replaces what stands at the path, a dangling link included.
+TEST_F(Nuvdb, WritesThroughLinksAndCreatesOnlyNewFiles) {
+    ASSERT_EQ(Run("create d.mdb").status, 0);
+    Write("real.xml", "old");
+    ASSERT_EQ(::chmod(File("real.xml").c_str(), 0640), 0);
+    ASSERT_EQ(::symlink("real.xml", File("out.xml").c_str()), 0);
+    Result r = Run("export-xml d.mdb 'select 1 as One' out.xml");
+    EXPECT_EQ(r.status, 0) << r.out;
+    EXPECT_TRUE(std::filesystem::is_symlink(File("out.xml")));
+    std::ifstream xml(File("real.xml"));
+    EXPECT_NE(std::string(std::istreambuf_iterator<char>(xml), {}).find("<z:row One='1'/>"), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(File("real.xml")).permissions(), std::filesystem::perms(0640));
+
+    ASSERT_EQ(::symlink("nowhere.mdb", File("link.mdb").c_str()), 0);
+    r = Run("create link.mdb");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.out.find("already exists"), std::string::npos) << r.out;
+    EXPECT_FALSE(std::filesystem::exists(File("nowhere.mdb")));
 }
 
 }  // namespace
