@@ -62,8 +62,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Require(normalised >= 1 && normalised <= CMathString::MAX_TEXT + 1 && m.text[normalised - 1] == '#');
     Require(std::strpbrk(m.text, "[]{}") == nullptr);
 
+    // The end marker is no character of an expression; without it the normalised text validates
+    // again to itself.
     CMathString again;
     again.Initial(m.text, m.getX());
+    Require(again.checkString() == 0);
+    char unmarked[CMathString::TEXT_SIZE];
+    std::memcpy(unmarked, m.text, normalised - 1);
+    unmarked[normalised - 1] = '\0';
+    again.Initial(unmarked, m.getX());
     Require(again.checkString() == 1 && std::strcmp(again.text, m.text) == 0 && again.hasX == m.hasX);
 
     Require(m.stringToBolan() == 1);

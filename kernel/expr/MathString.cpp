@@ -100,10 +100,6 @@ int applyUnary(int code, double& a) {
     }
 }
 
-// Exact powers of ten up to the largest a double holds exactly.
-constexpr double kPow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                             1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
 }  // namespace
 
 CMathString::CMathString() : text{}, X(0.0), value(0.0), hasX(0), postfix{} {
@@ -128,9 +124,9 @@ void CMathString::Initial(const char* expression, double x) {
 }
 
 // At most MAX_TEXT + 1 characters are kept: enough for checkString to see that a longer text is
-// too long, and never past the buffer. A "#" ending the given text is the end marker of a text
-// that was validated before (one evaluator's text handed to another); it is dropped so that the
-// text validates again. A "#" anywhere else stays and fails validation.
+// too long, and never past the buffer. The text is taken as given: a "#" in it, even at the end,
+// is no character of an expression and fails validation. (Copies of a validated evaluator keep
+// their end marker through the copy constructor and assignment, which copy the whole object.)
 void CMathString::copyText(const char* expression) {
     if (expression == nullptr) expression = "";
     int n = 0;
@@ -138,7 +134,6 @@ void CMathString::copyText(const char* expression) {
         text[n] = expression[n];
         ++n;
     }
-    if (expression[n] == '\0' && n > 0 && text[n - 1] == '#') --n;
     text[n] = '\0';
 }
 
@@ -351,20 +346,22 @@ int CMathString::compvalue() {
     return -1;  // no end record
 }
 
-// Digits before the point build the whole part. The digits after it are gathered as one whole
-// number and divided once by the matching power of ten, so "0.3" gives the double nearest 0.3
-// (adding 3 x 0.1 would not). A second point ends the number; checkString refuses such texts.
+// Digits before the point build the whole part; each digit after it adds d times a place factor
+// that starts at 0.1 and shrinks tenfold per digit. These sums, not the nearest double, are the
+// field's arithmetic: "1.15" is 1.1500000000000001, so floor(1.15*100) is 115 where the nearest
+// double would give 114, and "0.3" is 0 + 3*0.1. A second point ends the number; checkString
+// refuses such texts.
 double CMathString::stringToDigital(const char* digits) {
-    double whole = 0.0;
+    double number = 0.0;
     int i = 0;
-    for (; isDigit(digits[i]); ++i) whole = whole * 10.0 + (digits[i] - '0');
-    if (digits[i] != '.') return whole;
-    ++i;
-    double fraction = 0.0;
-    int places = 0;
-    for (; isDigit(digits[i]); ++i, ++places) fraction = fraction * 10.0 + (digits[i] - '0');
-    for (; places > 22; places -= 22) fraction /= kPow10[22];
-    return whole + fraction / kPow10[places];
+    for (; isDigit(digits[i]); ++i) number = number * 10.0 + (digits[i] - '0');
+    if (digits[i] != '.') return number;
+    double place = 0.1;
+    for (++i; isDigit(digits[i]); ++i) {
+        number += (digits[i] - '0') * place;
+        place *= 0.1;
+    }
+    return number;
 }
 
 int CMathString::seekStr(const char* text, int& position, const char* name) {
