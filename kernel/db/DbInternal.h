@@ -34,8 +34,10 @@ inline int ToVariant(const VARIANT& v, _variant_t& out) {
 double DecimalValue(const DECIMAL& d);
 
 // The general number format of the runtime's _gcvt: `digits` significant digits, fixed notation
-// unless the exponent is below -4 or at least `digits`, trailing zeros dropped, a whole number
-// keeping its decimal point ("1."), exponents with a sign and three digits ("1.5e+020").
+// while the decimal exponent (after rounding) is at least -1 and below `digits`, else exponent
+// notation; trailing zeros dropped, a whole number keeping its decimal point ("1."), exponents
+// with a sign and three digits ("1.5e+020", "5.e-002"). Note the lower limit is 0.1, not the
+// 0.0001 of printf's %g.
 CString GeneralFormat(double value, int digits);
 
 // "<Class> Error\n\tCode = %08lx\n\tCode meaning = %s\n\tSource = %s\n\tDescription = %s\n" for

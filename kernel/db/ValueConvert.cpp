@@ -176,7 +176,9 @@ CString GeneralFormat(double value, int digits) {
     const char* e = std::strchr(sci, 'e');
     int exponent = e ? std::atoi(e + 1) : 0;
     std::string text;
-    if (exponent < -4 || exponent >= digits) {
+    // Fixed notation only from 0.1 upwards, as the platform's runtime writes it (not %g's 0.0001):
+    // friction factors and roughnesses such as 0.05 or 0.0015 read in exponent form.
+    if (exponent < -1 || exponent >= digits) {
         std::string mantissa(sci, e ? static_cast<std::size_t>(e - sci) : std::strlen(sci));
         if (mantissa.find('.') == std::string::npos) mantissa += '.';
         while (mantissa.back() == '0') mantissa.pop_back();

@@ -124,10 +124,13 @@ TEST(FieldValue, TextForms) {
         EXPECT_EQ(text, c.text) << c.field;
     }
     r.rs.MoveNext();
-    r.rs.MoveNext();
-    CString text;
-    r.rs.GetFieldValue(9, text);  // Made, null
+    CString text = "old";
+    EXPECT_EQ(r.rs.GetFieldValue(9, text), 1);  // Made, null: empty text, and a successful read
     EXPECT_EQ(text, "");
+    text = "old";
+    EXPECT_EQ(r.rs.GetFieldValue("Note", text), 1);
+    EXPECT_EQ(text, "");
+    r.rs.MoveNext();
     r.rs.GetFieldValue("Flow", text);
     EXPECT_EQ(text, "2.");  // a whole number keeps its point
     r.rs.MoveNext();
@@ -135,11 +138,60 @@ TEST(FieldValue, TextForms) {
     EXPECT_EQ(text, "1.0000000000000000906e+025");
 }
 
-TEST(FieldValue, GeneralFormatAndTagsNoFieldCarries) {
-    EXPECT_EQ(NUVDb::GeneralFormat(0.0, 20), "0.");
-    EXPECT_EQ(NUVDb::GeneralFormat(1e-5, 20), "1.0000000000000000818e-005");
-    EXPECT_EQ(NUVDb::GeneralFormat(1e-4, 10), "0.0001");
-    EXPECT_EQ(NUVDb::GeneralFormat(12345678901.0, 10), "1.23456789e+010");
+// The runtime's general format: fixed while the decimal exponent after rounding is at least -1
+// and below the digit count. The digit strings were computed once with Python's '%.*e' % (n-1, v)
+// (single-precision values widened through struct.pack('f')) and laid out by hand.
+TEST(FieldValue, GeneralFormatTable) {
+    const struct {
+        double value;
+        int digits;
+        const char* text;
+    } cases[] = {
+        {0.0, 20, "0."},
+        {0.05, 20, "5.0000000000000002776e-002"},    // exponent -2: below 0.1 is exponent form
+        {-0.05, 20, "-5.0000000000000002776e-002"},
+        {0.0999, 20, "9.9900000000000002687e-002"},
+        {0.1, 20, "0.10000000000000000555"},          // exponent -1: the lowest fixed one
+        {0.0015, 20, "1.5000000000000000312e-003"},
+        {1e-5, 20, "1.0000000000000000818e-005"},
+        {1e-4, 10, "1.e-004"},                        // %g would print 0.0001
+        {0.099999999999, 10, "0.1"},                  // rounds up into fixed range
+        {0.0999999999, 10, "9.99999999e-002"},
+        {static_cast<double>(0.05f), 10, "5.000000075e-002"},  // a single-precision field
+        {static_cast<double>(0.25f), 10, "0.25"},
+        {123.456, 20, "123.45600000000000307"},
+        {1234567890.0, 10, "1234567890."},            // exponent 9 = digits - 1: still fixed
+        {9999999999.5, 10, "1.e+010"},                // rounds to exponent 10
+        {12345678901.0, 10, "1.23456789e+010"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(NUVDb::GeneralFormat(c.value, c.digits), c.text) << c.text;
+    }
+}
+
+// What a user reading stored values sees: double, single and decimal fields below 0.1.
+TEST(FieldValue, SmallValuesReadInExponentForm) {
+    Fixture f;
+    Sql(f.db, "CREATE TABLE K (ID COUNTER, D DOUBLE, S SINGLE, N NUMERIC(10,2))");
+    Sql(f.db, "INSERT INTO K (D, S, N) VALUES (0.05, 0.05, 0.05)");
+    CADORecordset rs(&f.db);
+    ASSERT_TRUE(rs.Open("select D, S, N from K"));
+    const struct {
+        const char* field;
+        const char* text;
+    } cases[] = {
+        {"D", "5.0000000000000002776e-002"},
+        {"S", "5.000000075e-002"},
+        {"N", "5.0000000000000002776e-002"},  // 5 / 10^2
+    };
+    for (const auto& c : cases) {
+        CString text;
+        EXPECT_EQ(rs.GetFieldValue(c.field, text), 1) << c.field;
+        EXPECT_EQ(text, c.text) << c.field;
+    }
+}
+
+TEST(FieldValue, TagsNoFieldCarries) {
 
     VARIANT machine;
     VariantInit(&machine);
