@@ -661,12 +661,21 @@ int CADORecordset::AppendChunk(const char* name, HBITMAP const& bitmap) { return
 
 // --- Record binding ---
 
+// A record set that is not open or a binding naming a field past the last is a platform error:
+// recorded like every operation that answers 0, and the binding is then not held.
 int CADORecordset::RecordBinding(CADORecordBinding& binding) {
     m_pRecBinding = nullptr;
-    IADORecordBinding* found = nullptr;
-    if (FAILED(m_pRecordset.QueryInterface(&found))) return 0;
-    m_pRecBinding.Attach(found);
-    return SUCCEEDED(m_pRecBinding->BindToRecordset(&binding)) ? 1 : 0;
+    const int bound = Guarded([&]() -> int {
+        IADORecordBinding* found = nullptr;
+        const HRESULT queried = m_pRecordset.QueryInterface(&found);
+        if (FAILED(queried)) _com_issue_error(m_pRecordset ? queried : E_POINTER);
+        m_pRecBinding.Attach(found);
+        const HRESULT hr = m_pRecBinding->BindToRecordset(&binding);
+        if (FAILED(hr)) _com_issue_error(hr);
+        return 1;
+    });
+    if (!bound) m_pRecBinding = nullptr;
+    return bound;
 }
 
 int CADORecordset::AddNew(CADORecordBinding& binding) {

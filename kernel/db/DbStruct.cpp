@@ -30,12 +30,11 @@ int tagDBSTRUCT::GetDataFromRecordSet(CADORecordset& recordset) {
         m_strLastError = NoMatchingData();
         return 0;
     }
+    // A column that cannot be read (a table without "Version") leaves the member as it was.
     long id = 0;
     int version = 0;
-    recordset.GetFieldValue("ID", id);
-    recordset.GetFieldValue("Version", version);
-    m_nID = static_cast<std::int32_t>(id);
-    m_nVersion = version;
+    if (recordset.GetFieldValue("ID", id)) m_nID = static_cast<std::int32_t>(id);
+    if (recordset.GetFieldValue("Version", version)) m_nVersion = version;
     return 1;
 }
 
@@ -81,8 +80,7 @@ int tagDBSTRUCT::InsertData(CADODatabase* database) {
         return 0;
     }
     long id = 0;
-    recordset.GetFieldValue("ID", id);
-    m_nID = static_cast<std::int32_t>(id);
+    if (recordset.GetFieldValue("ID", id)) m_nID = static_cast<std::int32_t>(id);
     return 1;
 }
 

@@ -128,6 +128,30 @@ TEST(DbStruct, ReadsUpdatesInsertsAndRemovesItsRow) {
     EXPECT_EQ(t.Order(), "1A 2B2 4D 5E 6F\n");  // no renumbering
 }
 
+// A column the table lacks cannot be read, and the member keeps what it held before the call.
+TEST(DbStruct, ColumnsTheTableLacksLeaveTheirMembers) {
+    Fixture noVersion;
+    Sql(noVersion.db, "CREATE TABLE Pipe (ID COUNTER, Name TEXT(20))");
+    Sql(noVersion.db, "INSERT INTO Pipe (Name) VALUES ('A')");
+    PipeRow row;
+    row.defaultDb = &noVersion.db;
+    row.SetVersion(7);
+    ASSERT_EQ(row.ReadData(1), 1) << row.GetLastError();
+    EXPECT_EQ(row.GetID(), 1);
+    EXPECT_EQ(row.name, "A");
+    EXPECT_EQ(row.GetVersion(), 7);
+
+    Fixture noId;
+    Sql(noId.db, "CREATE TABLE Pipe (Code COUNTER, Version SHORT, Name TEXT(20))");
+    PipeRow fresh;
+    fresh.defaultDb = &noId.db;
+    fresh.SetID(42);
+    fresh.name = "F";
+    ASSERT_EQ(fresh.InsertData(), 1) << fresh.GetLastError();
+    EXPECT_EQ(fresh.GetID(), 42);
+    EXPECT_EQ(Shell(noId.path, "SELECT Code, Version, Name FROM Pipe"), "1|0|F\n");
+}
+
 TEST(DbStruct, ExplainsAMissingOrClosedDatabase) {
     PipeRow orphan;
     EXPECT_EQ(orphan.ReadData(1), 0);
