@@ -1,4 +1,5 @@
 #include <cstring>
+#include <new>
 
 #include "db/DbInternal.h"
 
@@ -7,10 +8,6 @@ namespace NUVDb {
 namespace {
 
 constexpr WORD kBitmapFileType = 19778;  // "BM" read as a little-endian word
-
-std::size_t RowBytes(long width, int bitCount) {
-    return static_cast<std::size_t>((static_cast<long long>(bitCount) * width + 31) / 32) * 4;
-}
 
 // Releases the screen context and restores its palette on every path.
 class ScreenContext {
@@ -43,18 +40,25 @@ bool BitmapToBlob(HBITMAP bitmap, std::vector<std::uint8_t>& blob) {
     if (!screen.get()) return false;
     int depth = GetDeviceCaps(screen.get(), PLANES) * GetDeviceCaps(screen.get(), BITSPIXEL);
     int bitCount = depth <= 1 ? 1 : depth <= 4 ? 4 : depth <= 8 ? 8 : depth <= 24 ? 24 : 32;
-    std::size_t tableBytes = bitCount <= 8 ? (std::size_t{1} << bitCount) * sizeof(RGBQUAD) : 0;
 
+    // At the display's depth a small-format bitmap can grow past what the header's 32-bit sizes
+    // hold: such a bitmap is refused before anything is allocated.
     BITMAP bm{};
-    if (!GetObject(bitmap, sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
-    std::size_t imageBytes = RowBytes(bm.bmWidth, bitCount) * static_cast<std::size_t>(bm.bmHeight);
-    std::size_t headers = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    blob.assign(headers + tableBytes + imageBytes, 0);
+    NUVWin::BitmapFileSizes sizes{};
+    if (!GetObject(bitmap, sizeof bm, &bm) || !NUVWin::GetBitmapFileSizes(bm.bmWidth, bm.bmHeight, bitCount, sizes))
+        return false;
+    const std::size_t tableBytes = sizes.colorTable;
+    try {
+        blob.assign(sizes.file, 0);
+    } catch (const std::bad_alloc&) {
+        blob.clear();
+        return false;
+    }
 
     BITMAPFILEHEADER file{};
     file.bfType = kBitmapFileType;
-    file.bfSize = static_cast<DWORD>(blob.size());
-    file.bfOffBits = static_cast<DWORD>(headers + tableBytes);
+    file.bfSize = sizes.file;
+    file.bfOffBits = sizes.offBits;
     std::memcpy(blob.data(), &file, sizeof file);
 
     // The info header and colour table are filled in an aligned buffer: in the file they start
@@ -100,9 +104,8 @@ HBITMAP BlobToBitmap(const std::uint8_t* data, std::size_t size) {
     if (colours > 256) return nullptr;
     std::size_t tableAt = sizeof file + header.biSize;
     if (tableAt + colours * sizeof(RGBQUAD) > size) return nullptr;
-    long height = header.biHeight < 0 ? -static_cast<long>(header.biHeight) : header.biHeight;
-    // The pixels must lie inside the image; checked by division so huge sizes cannot wrap.
-    if (file.bfOffBits > size || RowBytes(header.biWidth, bitCount) > (size - file.bfOffBits) / static_cast<std::size_t>(height))
+    // The pixels must lie inside the image.
+    if (file.bfOffBits > size || NUVWin::DibImageBytes(header.biWidth, header.biHeight, bitCount) > size - file.bfOffBits)
         return nullptr;
 
     std::vector<std::uint8_t> infoBytes(sizeof(BITMAPINFOHEADER) + 256 * sizeof(RGBQUAD), 0);

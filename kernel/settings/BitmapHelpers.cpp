@@ -1,8 +1,12 @@
 #include "settings/BitmapHelpers.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <new>
 #include <string_view>
+#include <vector>
 
 #include "win/FileSystem.h"
 
@@ -152,21 +156,25 @@ int SaveBitmapToMemFile(HBITMAP bitmap, void** data, unsigned long& size) {
     if (!screen) return 0;
     int bits = GetDeviceCaps(screen, BITSPIXEL) * GetDeviceCaps(screen, PLANES);
     WORD bitCount = bits <= 1 ? 1 : bits <= 4 ? 4 : bits <= 8 ? 8 : bits <= 24 ? 24 : 32;
-    DWORD paletteSize = bitCount <= 8 ? (1u << bitCount) * sizeof(RGBQUAD) : 0;
 
+    // Sizes come from the bitmap's dimensions at the display's depth, which may be far deeper
+    // than the bitmap's own: a file beyond the header's 32-bit sizes is refused, not wrapped.
     BITMAP bm{};
-    if (!GetObject(bitmap, sizeof bm, &bm)) {
+    NUVWin::BitmapFileSizes sizes{};
+    if (!GetObject(bitmap, sizeof bm, &bm) || !NUVWin::GetBitmapFileSizes(bm.bmWidth, bm.bmHeight, bitCount, sizes)) {
         ReleaseDC(nullptr, screen);
         return 0;
     }
-    DWORD pixelSize = static_cast<DWORD>(((bitCount * bm.bmWidth + 31) / 32) * 4 * bm.bmHeight);
-    DWORD infoSize = sizeof(BITMAPINFOHEADER) + paletteSize + pixelSize;
-    DWORD fileSize = sizeof(BITMAPFILEHEADER) + infoSize;
+    auto* file = new (std::nothrow) unsigned char[sizes.file];
+    if (!file) {
+        ReleaseDC(nullptr, screen);
+        return 0;
+    }
 
-    // Information header, colour table and pixels as GetDIBits fills them; the file header is
-    // put in front once they are complete.
-    auto* dib = new unsigned char[infoSize]();
-    auto* info = reinterpret_cast<BITMAPINFOHEADER*>(dib);
+    // The information header and colour table are filled in an aligned buffer (in the file they
+    // start at offset 14); the pixels go straight to their place in the file.
+    std::vector<std::uint32_t> infoWords((sizeof(BITMAPINFOHEADER) + sizes.colorTable) / 4, 0);
+    auto* info = reinterpret_cast<BITMAPINFOHEADER*>(infoWords.data());
     info->biSize = sizeof(BITMAPINFOHEADER);
     info->biWidth = bm.bmWidth;
     info->biHeight = bm.bmHeight;
@@ -179,28 +187,30 @@ int SaveBitmapToMemFile(HBITMAP bitmap, void** data, unsigned long& size) {
         oldPalette = SelectPalette(screen, static_cast<HPALETTE>(palette), FALSE);
         RealizePalette(screen);
     }
-    int lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(bm.bmHeight),
-                          dib + sizeof(BITMAPINFOHEADER) + paletteSize, reinterpret_cast<BITMAPINFO*>(info), DIB_RGB_COLORS);
+    int lines = GetDIBits(screen, bitmap, 0, static_cast<UINT>(bm.bmHeight), file + sizes.offBits,
+                          reinterpret_cast<BITMAPINFO*>(info), DIB_RGB_COLORS);
     if (oldPalette) {
         SelectPalette(screen, oldPalette, TRUE);
         RealizePalette(screen);
     }
     ReleaseDC(nullptr, screen);
     if (lines == 0) {
-        delete[] dib;
+        delete[] file;
         return 0;
     }
+    // The header keeps only what the layout fixes, whatever the call filled in.
+    info->biSizeImage = 0;
+    info->biXPelsPerMeter = info->biYPelsPerMeter = 0;
+    info->biClrUsed = info->biClrImportant = 0;
 
     BITMAPFILEHEADER fh{};
     fh.bfType = 0x4D42;  // "BM"
-    fh.bfSize = fileSize;
-    fh.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + paletteSize;
-    auto* file = new unsigned char[fileSize];
+    fh.bfSize = sizes.file;
+    fh.bfOffBits = sizes.offBits;
     std::memcpy(file, &fh, sizeof fh);
-    std::memcpy(file + sizeof fh, dib, infoSize);
-    delete[] dib;
+    std::memcpy(file + sizeof fh, infoWords.data(), sizeof(BITMAPINFOHEADER) + sizes.colorTable);
     *data = file;
-    size = fileSize;
+    size = sizes.file;
     return 1;
 }
 

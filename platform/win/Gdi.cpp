@@ -256,8 +256,13 @@ void WritePixel(Bitmap& b, int x, int y, COLORREF c) {
     PutColor(b.Row(y), b.bpp, x, c, [&](COLORREF v) { return Nearest(TableOf(b), v); });
 }
 
-int DdbStride(int width, int bpp) { return ((width * bpp + 15) / 16) * 2; }
-int DibStride(int width, int bpp) { return ((width * bpp + 31) / 32) * 4; }
+// Row sizes in 64 bits: a caller's width times the bit count can pass 2^31.
+std::int64_t DdbStride(std::int64_t width, int bpp) { return ((width * bpp + 15) / 16) * 2; }
+std::int64_t DibStride(std::int64_t width, int bpp) { return ((width * bpp + 31) / 32) * 4; }
+
+// The largest pixel block a bitmap may have: its row size and image size are reported in 32-bit
+// signed fields (bmWidthBytes, and biSizeImage of what GetDIBits describes).
+constexpr std::int64_t kMaxBitmapBytes = 0x7FFFFFFF;
 
 Palette* DefaultPalette() {
     static Palette* p = [] {
@@ -286,15 +291,17 @@ Bitmap* StockBitmap() {
 }
 
 Bitmap* NewBitmap(int width, int height, int bpp, bool dib) {
-    // Row and image sizes must fit the 32-bit fields they are reported in.
-    if (static_cast<long long>(width) * bpp / 8 + 4 > 0x7FFFFFFF / height) return nullptr;
+    const std::int64_t stride = dib ? DibStride(width, bpp) : DdbStride(width, bpp);
+    // Both this bitmap's rows and its rows as a DIB must fit the fields they are reported in.
+    const std::int64_t widest = std::max(stride, DibStride(width, bpp));
+    if (widest > kMaxBitmapBytes / height) return nullptr;
     auto* b = new Bitmap;
     b->width = width;
     b->height = height;
     b->bpp = bpp;
     b->dib = dib;
-    b->stride = dib ? DibStride(width, bpp) : DdbStride(width, bpp);
-    b->storage.Assign(static_cast<std::size_t>(b->stride) * static_cast<std::size_t>(height));
+    b->stride = static_cast<int>(stride);
+    b->storage.Assign(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
     if (!b->storage.data()) {
         delete b;
         return nullptr;
@@ -343,6 +350,25 @@ int LiveGdiObjectCount() {
     Tracker& t = TheTracker();
     std::lock_guard<std::mutex> g(t.lock);
     return static_cast<int>(std::count_if(t.live.begin(), t.live.end(), [](const Object* o) { return !o->stock; }));
+}
+
+std::uint64_t DibImageBytes(LONG width, LONG height, int bitCount) {
+    if (width < 1 || bitCount < 1 || bitCount > 32) return 0;
+    const std::int64_t h = height;
+    const std::uint64_t rows = static_cast<std::uint64_t>(h < 0 ? -h : h);
+    // At most about 2^33 bytes a row times 2^31 rows: below 2^64.
+    return static_cast<std::uint64_t>(DibStride(width, bitCount)) * rows;
+}
+
+bool GetBitmapFileSizes(LONG width, LONG height, int bitCount, BitmapFileSizes& sizes) {
+    if (width < 1 || height < 1 || !ValidBitCount(bitCount)) return false;
+    const std::uint64_t table = bitCount <= 8 ? (std::uint64_t{1} << bitCount) * sizeof(RGBQUAD) : 0;
+    const std::uint64_t offBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER) + table;
+    const std::uint64_t image = DibImageBytes(width, height, bitCount);
+    if (offBits + image > 0xFFFFFFFFu) return false;
+    sizes = BitmapFileSizes{static_cast<DWORD>(table), static_cast<DWORD>(image), static_cast<DWORD>(offBits),
+                            static_cast<DWORD>(offBits + image)};
+    return true;
 }
 
 }  // namespace NUVWin
@@ -629,16 +655,18 @@ int GetDIBits(HDC hdc, HBITMAP hbm, UINT startScan, UINT scanLines, LPVOID bits,
         h.biPlanes = 1;
         h.biBitCount = static_cast<WORD>(b->bpp);
         h.biCompression = BI_RGB;
-        h.biSizeImage = static_cast<DWORD>(DibStride(b->width, b->bpp) * b->height);
+        h.biSizeImage = static_cast<DWORD>(DibStride(b->width, b->bpp) * b->height);  // bounded by NewBitmap
         h.biClrUsed = h.biClrImportant = 0;
         return 1;
     }
     int bpp = h.biBitCount;
     if (!ValidBitCount(bpp) || h.biCompression != BI_RGB || h.biWidth <= 0 || h.biHeight == 0) return 0;
     int width = h.biWidth;
-    int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+    std::int64_t height = h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
     bool topDown = h.biHeight < 0;
-    int stride = DibStride(width, bpp);
+    std::int64_t stride = DibStride(width, bpp);
+    // The caller's rows must be describable: their size is reported in a 32-bit field.
+    if (static_cast<std::uint64_t>(stride * height) > 0xFFFFFFFFu) return 0;
 
     const std::vector<RGBQUAD>* table = nullptr;
     if (bpp <= 8) {
@@ -659,7 +687,7 @@ int GetDIBits(HDC hdc, HBITMAP hbm, UINT startScan, UINT scanLines, LPVOID bits,
     const std::vector<RGBQUAD>& srcTable = TableOf(*b);
     std::vector<RGBQUAD> none;
     IndexMapper map(table ? *table : none);
-    UINT end = std::min<UINT>(startScan + scanLines, static_cast<UINT>(height));
+    UINT end = static_cast<UINT>(std::min<std::int64_t>(std::int64_t{startScan} + scanLines, height));
     int copied = 0;
     for (UINT scan = startScan; scan < end; ++scan, ++copied) {
         std::uint8_t* dr = out + static_cast<std::size_t>(scan - startScan) * stride;
@@ -690,8 +718,9 @@ int SetDIBits(HDC hdc, HBITMAP hbm, UINT startScan, UINT scanLines, const void* 
         return 0;
     std::vector<RGBQUAD> srcTable;
     if (!DibColorTable(hdc, info, usage, srcTable)) return 0;
-    int height = h.biHeight < 0 ? -h.biHeight : h.biHeight;
+    std::int64_t height = h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
     bool topDown = h.biHeight < 0;
+    if (static_cast<std::uint64_t>(DibStride(h.biWidth, bpp) * height) > 0xFFFFFFFFu) return 0;
     std::size_t stride = static_cast<std::size_t>(DibStride(h.biWidth, bpp));
     if (startScan >= static_cast<UINT>(height)) return 0;
     UINT end = std::min<UINT>(startScan + std::min<UINT>(scanLines, static_cast<UINT>(height)), static_cast<UINT>(height));

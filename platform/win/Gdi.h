@@ -167,6 +167,23 @@ int GetScreenBitsPerPixel();
 // tests that check every object made is also released.
 int LiveGdiObjectCount();
 
+// Bytes of a DIB's pixel rows, each padded to 4 bytes: ((bitCount x width + 31) / 32) x 4 x
+// |height|. In 64 bits, which no header's or caller's LONG dimensions can wrap; 0 for a width
+// below 1 or a bit count outside 1..32.
+std::uint64_t DibImageBytes(LONG width, LONG height, int bitCount);
+
+// The layout of a bitmap file: 14-byte file header, 40-byte info header, colour table (2^bitCount
+// entries of 4 bytes up to 8 bits, none above), pixel rows.
+struct BitmapFileSizes {
+    DWORD colorTable;
+    DWORD image;
+    DWORD offBits;  // 54 + colour table
+    DWORD file;     // offBits + image
+};
+// False, with `sizes` unchanged, for a width or height below 1 or a file that would not fit the
+// header's 32-bit size fields.
+bool GetBitmapFileSizes(LONG width, LONG height, int bitCount, BitmapFileSizes& sizes);
+
 }  // namespace NUVWin
 
 // Bitmaps.

@@ -294,7 +294,10 @@ int CombineRgn(HRGN dest, HRGN src1, HRGN src2, int mode) {
 DWORD GetRegionData(HRGN region, DWORD size, LPRGNDATA data) {
     Region* r = Get(region);
     if (!r) return 0;
-    DWORD needed = static_cast<DWORD>(sizeof(RGNDATAHEADER) + r->rects.size() * sizeof(RECT));
+    // A region whose description would not fit the 32-bit size cannot be described at all.
+    const std::size_t bytes = sizeof(RGNDATAHEADER) + r->rects.size() * sizeof(RECT);
+    if (bytes > 0xFFFFFFFFu) return 0;
+    DWORD needed = static_cast<DWORD>(bytes);
     if (!data) return needed;
     if (size < needed) return 0;
     data->rdh = RGNDATAHEADER{sizeof(RGNDATAHEADER), RDH_RECTANGLES, static_cast<DWORD>(r->rects.size()),

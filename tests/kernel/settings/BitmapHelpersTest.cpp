@@ -105,8 +105,12 @@ TEST(BitmapToRegion, ThousandsOfRunsAcrossBatches) {
     const int w = 151, h = 97;
     auto checker = [](int x, int y) { return (x + y) % 2 == 0; };
     HBITMAP board = MakeColour(w, h, [&](int x, int y) { return checker(x, y) ? RGB(9, 9, 9) : kMagenta; });
+    const int before = NUVWin::LiveGdiObjectCount();
     HRGN r = NUV::BitmapToRegion(board, kMagenta, 0);
     ASSERT_NE(r, nullptr);
+    // 7324 runs make four batches; each batch's region is merged and released, so only the
+    // result is left.
+    EXPECT_EQ(NUVWin::LiveGdiObjectCount(), before + 1);
     ExpectMask(r, w, h, checker);
     EXPECT_EQ(RectCount(r), (w * h + 1) / 2);
     DeleteObject(r);
@@ -277,6 +281,25 @@ TEST(SaveBitmapToMemFile, FailureLeavesTheOutputsAlone) {
     EXPECT_EQ(NUV::SaveBitmapToMemFile(gone, &data, size), 0);
     EXPECT_EQ(data, reinterpret_cast<void*>(0x1));
     EXPECT_EQ(size, 77u);
+}
+
+// The file follows the display's depth, not the bitmap's: a monochrome bitmap of 65536 x 16384
+// (128 MiB, mapped lazily) is 4 GiB + 54 bytes at 32 bits, past the header's 32-bit file size.
+// Computed in 32 bits that wraps to a 54-byte file and 4 GiB of pixels written into it.
+TEST(SaveBitmapToMemFile, AFileBeyondThirtyTwoBitSizesIsRefused) {
+    const int old = NUVWin::GetScreenBitsPerPixel();
+    const int before = NUVWin::LiveGdiObjectCount();
+    HBITMAP mono = CreateBitmap(65536, 16384, 1, 1, nullptr);
+    ASSERT_NE(mono, nullptr);
+    void* data = reinterpret_cast<void*>(0x1);
+    unsigned long size = 77;
+    NUVWin::SetScreenBitsPerPixel(32);
+    EXPECT_EQ(NUV::SaveBitmapToMemFile(mono, &data, size), 0);
+    NUVWin::SetScreenBitsPerPixel(old);
+    EXPECT_EQ(data, reinterpret_cast<void*>(0x1));
+    EXPECT_EQ(size, 77u);
+    DeleteObject(mono);
+    EXPECT_EQ(NUVWin::LiveGdiObjectCount(), before) << "the screen context is released on this path too";
 }
 
 }  // namespace
