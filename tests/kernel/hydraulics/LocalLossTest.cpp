@@ -92,8 +92,12 @@ TEST(LocalLoss, ConvergingTee) {
          1 + 0.64 - 2 * s / 5, 1e-12},
         {"S > vc, stream 2", NUV::GetHeLiuSanTongDragLocalIndex(5, 3, 4, 1, 6, 2, 0, 0, 0),
          1 + 1.44 - 2 * s / 5, 1e-12},
-        // S exactly vc takes the second formula: (u/vc)^2 - 0.5 - 1 + 0.5.
-        {"S == vc", NUV::GetHeLiuSanTongDragLocalIndex(4, 2, 4, 1, 4, 1, 0, 0, 1), 0.0, 1e-15},
+        // S exactly vc takes the second formula. At S = vc both formulas are u^2/vc^2 - 1 in
+        // exact arithmetic, so only the rounding tells them apart: with u = 1.2, S = (0 + 4*2)/2 = 4
+        // the first gives -0.90999999999999992 (-0x1.d1eb851eb851ep-1), the second
+        // -0.91000000000000014 (-0x1.d1eb851eb8520p-1), evaluated once in Python in the stated
+        // order.
+        {"S == vc", NUV::GetHeLiuSanTongDragLocalIndex(4, 2, 1.2, 0, 4, 2, 0, 0, 1), -0x1.d1eb851eb8520p-1, 0},
         {"branch at 90 deg", NUV::GetHeLiuSanTongDragLocalIndex(5, 3, 4, 1, 6, 2, kPi / 2, 0, 0),
          1.44 - 0.5 * std::pow(4.0 / 5, 2) - 4.0 / 5 + 0.5, 1e-12},
     };
