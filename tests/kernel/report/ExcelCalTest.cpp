@@ -166,6 +166,32 @@ TEST_F(ExcelCalTest, LongTextsAreCutAt259BytesWithoutSplittingACharacter) {
     EXPECT_EQ(got.str(), gbk.substr(0, 258));
 }
 
+// The 260-byte buffer holds 259 bytes and the terminator: texts at and around that limit.
+TEST_F(ExcelCalTest, TextsAtTheBufferLimit) {
+    TestCal cal;
+    Start(cal);
+    const std::string wide = "\xB7\xE7";  // one double-byte character
+    const struct {
+        std::string text;
+        std::size_t kept;
+    } rows[] = {
+        {std::string(258, 'a'), 258},
+        {std::string(259, 'a'), 259},                // exactly what fits
+        {std::string(260, 'a'), 259},                // one byte over
+        {std::string(261, 'a'), 259},
+        {std::string(257, 'a') + wide, 259},         // ends with a whole character at the limit
+        {std::string(258, 'a') + wide, 258},         // the character would straddle it
+        {std::string(257, 'a') + wide + "b", 259},
+    };
+    long row = 1;
+    for (const auto& r : rows) {
+        cal.SetText(row, 1, CString(r.text.c_str()));
+        const CString got = cal.GetText(row, 1);
+        EXPECT_EQ(got.str(), r.text.substr(0, r.kept)) << r.text.size() << " bytes";
+        ++row;
+    }
+}
+
 TEST_F(ExcelCalTest, BlocksAreWrittenInOrderAndAnEmptyArrayWritesNothing) {
     TestCal cal;
     Start(cal);

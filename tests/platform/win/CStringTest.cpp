@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "win/CString.h"
 
 namespace {
@@ -54,6 +56,28 @@ TEST(CString, CaseChangesAndTrimmingLeaveDoubleByteCharactersAlone) {
     CString z("-=hi=-");
     z.TrimLeft("-=");
     EXPECT_EQ(z, "hi=-");
+}
+
+// Characters are reversed, a double-byte character staying in its byte order; a lead byte with
+// no trail after it (a text cut in the middle of a character) is one character of its own.
+TEST(CString, MakeReverseKeepsDoubleByteCharactersWhole) {
+    const struct {
+        std::string in, out;
+    } rows[] = {
+        {"", ""},
+        {"abc", "cba"},
+        {"\xD6\xD0\xCE\xC4", "\xCE\xC4\xD6\xD0"},
+        {"\xB0\x61" "b", "b\xB0\x61"},          // the trail byte 'a' is not a character
+        {"ab\xB7", "\xB7" "ba"},                 // ends in a lone lead byte
+        {"\xB7", "\xB7"},
+        {"\xD6\xD0" "a\xB7", "\xB7" "a\xD6\xD0"},
+        {"\xD6\xD0\xB7", "\xB7\xD6\xD0"},
+    };
+    for (const auto& r : rows) {
+        CString s(r.in.c_str());
+        EXPECT_EQ(s.MakeReverse().str(), r.out) << r.in.size() << " bytes";
+        EXPECT_EQ(s.GetLength(), static_cast<int>(r.in.size()));
+    }
 }
 
 TEST(CString, EditingOperationsReportCountsAndLengths) {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -168,6 +169,42 @@ TEST_F(Registry, ValuesAndKeysAreDeletedAndEnumerated) {
     RegCloseKey(s);
     EXPECT_EQ(RegDeleteTreeA(HKEY_CURRENT_USER, "S"), ERROR_SUCCESS);
     EXPECT_EQ(ReadAll(UserFile()), kHead);
+}
+
+// A name buffer must hold the name and its terminating zero: exactly the name's length is one
+// byte short and gets ERROR_MORE_DATA with nothing written, however many bytes the name has.
+TEST_F(Registry, EnumerationBuffersOfExactlyTheNamesLength) {
+    ASSERT_EQ(Set(HKEY_CURRENT_USER, "E\\Pipe", "Flow", "1"), ERROR_SUCCESS);
+    ASSERT_EQ(Set(HKEY_CURRENT_USER, ("E\\" + kZhongWenGbk).c_str(), "v", "1"), ERROR_SUCCESS);
+    HKEY e = Open(HKEY_CURRENT_USER, "E"), pipe = Open(e, "Pipe");
+    ASSERT_TRUE(e && pipe);
+    const struct {
+        DWORD index;
+        std::string name;
+    } keys[] = {{0, "Pipe"}, {1, kZhongWenGbk}};
+    for (const auto& k : keys) {
+        const DWORD length = static_cast<DWORD>(k.name.size());
+        char buffer[16];
+        std::memset(buffer, '#', sizeof buffer);
+        DWORD n = length;
+        EXPECT_EQ(RegEnumKeyExA(e, k.index, buffer, &n, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA) << k.index;
+        EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(sizeof buffer, '#')) << "nothing written, key " << k.index;
+        n = length + 1;
+        ASSERT_EQ(RegEnumKeyExA(e, k.index, buffer, &n, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS) << k.index;
+        EXPECT_EQ(n, length);
+        EXPECT_EQ(std::string(buffer, length + 1), k.name + '\0');
+        EXPECT_EQ(buffer[length + 1], '#') << "not a byte past the zero";
+    }
+    char value[8];
+    std::memset(value, '#', sizeof value);
+    DWORD n = 4;  // "Flow"
+    EXPECT_EQ(RegEnumValueA(pipe, 0, value, &n, nullptr, nullptr, nullptr, nullptr), ERROR_MORE_DATA);
+    EXPECT_EQ(std::string(value, sizeof value), std::string(sizeof value, '#'));
+    n = 5;
+    ASSERT_EQ(RegEnumValueA(pipe, 0, value, &n, nullptr, nullptr, nullptr, nullptr), ERROR_SUCCESS);
+    EXPECT_EQ(std::string(value, 6), std::string("Flow\0#", 6));
+    RegCloseKey(pipe);
+    RegCloseKey(e);
 }
 
 TEST_F(Registry, ReadsWhatAnotherProcessWrote) {
