@@ -97,6 +97,76 @@ TEST(ADORecordset, NavigatesPagesAndBookmarks) {
     EXPECT_THROW(rs.SetAbsolutePosition(9), _com_error);  // navigation errors reach the caller
 }
 
+// Page counts round up: rows that fill their pages exactly make no extra page, one more row does.
+// The page size is 10 until it is set.
+TEST(ADORecordset, PageCountsAtExactMultiplesOfThePageSize) {
+    DuctFixture f;
+    CADORecordset rs(&f.db);
+    ASSERT_TRUE(rs.Open("select * from Duct order by ID"));  // 5 rows
+    EXPECT_EQ(rs.GetPageSize(), 10);
+    EXPECT_EQ(rs.GetPageCount(), 1);
+    const struct {
+        long size, pages;
+    } rows[] = {{1, 5}, {2, 3}, {4, 2}, {5, 1}, {6, 1}};
+    for (const auto& r : rows) {
+        rs.SetPageSize(r.size);
+        EXPECT_EQ(rs.GetPageSize(), r.size);
+        EXPECT_EQ(rs.GetPageCount(), r.pages) << "page size " << r.size;
+    }
+    rs.SetPageSize(5);
+    rs.SetAbsolutePage(1);
+    EXPECT_EQ(rs.GetAbsolutePosition(), 1);
+    EXPECT_THROW(rs.SetAbsolutePage(2), _com_error);  // no second page of an exact fit
+
+    for (int i = 0; i < 5; ++i) Sql(f.db, "INSERT INTO Duct (Kind, Name, DN) VALUES ('S', 'More', 9)");
+    CADORecordset ten(&f.db);
+    ASSERT_TRUE(ten.Open("select * from Duct order by ID"));
+    EXPECT_EQ(ten.GetPageCount(), 1);  // 10 rows, default size 10
+    ten.SetPageSize(5);
+    EXPECT_EQ(ten.GetPageCount(), 2);
+    ten.SetAbsolutePage(2);
+    EXPECT_EQ(ten.GetAbsolutePosition(), 6);
+    Sql(f.db, "INSERT INTO Duct (Kind, Name, DN) VALUES ('S', 'Eleventh', 9)");
+    ASSERT_TRUE(ten.Requery());
+    EXPECT_EQ(ten.GetPageCount(), 3);  // 11 rows in pages of 5
+}
+
+// A text field compared with a number: a text that reads as a number compares as one, any other
+// text compares as text with the number's digits.
+TEST(ADORecordset, TextFieldsComparedWithNumbers) {
+    DuctFixture f;
+    for (const char* name : {"12", "7", "3", "5"}) {
+        Sql(f.db, (std::string("INSERT INTO Duct (Kind, Name, DN) VALUES ('N', '") + name + "', 1)").c_str());
+    }
+    CADORecordset rs(&f.db);
+    ASSERT_TRUE(rs.Open("select * from Duct where Kind = 'N' or Name = 'Supply' order by ID"));
+    auto names = [&] {
+        std::string all;
+        for (rs.MoveFirst(); !rs.IsEOF(); rs.MoveNext()) all += NameAt(rs) + " ";
+        return all;
+    };
+    const struct {
+        const char* filter;
+        const char* names;
+    } rows[] = {
+        {"Name > 5", "Supply 12 7 "},  // 12 > 5 as numbers; "Supply" > "5" as texts
+        {"Name < 5", "3 "},
+        {"Name = 5", "5 "},
+        {"Name >= 7", "Supply 12 7 "},
+        {"Name <> 12", "Supply 7 3 5 "},
+    };
+    for (const auto& r : rows) {
+        ASSERT_EQ(rs.SetFilter(r.filter), 1) << r.filter << ": " << rs.GetLastErrorString();
+        EXPECT_EQ(names(), r.names) << r.filter;
+    }
+    ASSERT_EQ(rs.SetFilter(""), 1);
+    EXPECT_EQ(rs.FindFirst("Name > 10"), 1);
+    EXPECT_EQ(NameAt(rs), "Supply");
+    EXPECT_EQ(rs.FindNext(), 1);
+    EXPECT_EQ(NameAt(rs), "12");
+    EXPECT_EQ(rs.FindNext(), 0);
+}
+
 TEST(ADORecordset, FindsForwardBackwardAndFilters) {
     DuctFixture f;
     CADORecordset rs(&f.db);

@@ -40,6 +40,12 @@ TEST(AcutWcMatch, PatternSyntax) {
         {"A", "[~ABC]", false},
         {"M", "[A-Z]", true},
         {"m", "[A-Z]", false},
+        {"M", "[Z-A]", true},  // a reversed range covers the same letters
+        {"A", "[Z-A]", true},
+        {"Z", "[Z-A]", true},
+        {"m", "[Z-A]", false},
+        {"5", "[9-0]", true},
+        {"-", "[Z-A]", false},
         {"-", "[A`-Z]", true},  // an escaped dash is a member, not a range
         {"M", "[A`-Z]", false},
         {"]", "[]]", true},
