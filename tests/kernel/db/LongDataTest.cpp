@@ -132,9 +132,10 @@ TEST(LongData, BitmapsAreStoredAsBitmapFilesAtTheDisplayDepth) {
     EXPECT_EQ(kept.GetSafeHandle(), before);
     EXPECT_EQ(f.rs.GetChunk("Name", kept), 0);  // not long data
     EXPECT_EQ(f.rs.AppendChunk("Pic", static_cast<HBITMAP>(nullptr)), 0);
-    // Monochrome 65536 x 16384 (128 MiB, mapped lazily) is 4 GiB + 54 bytes at the display's 32
-    // bits: refused before anything is allocated, the stored picture left as it was.
-    HBITMAP wide = CreateBitmap(65536, 16384, 1, 1, nullptr);
+    // Monochrome 21483 x 49981 (128 MiB, mapped lazily) has 0xFFFFFFFC bytes of pixels at the
+    // display's 32 bits, and the file 54 more: refused before anything is allocated, the stored
+    // picture left as it was.
+    HBITMAP wide = CreateBitmap(21483, 49981, 1, 1, nullptr);
     ASSERT_NE(wide, nullptr);
     const std::vector<std::uint8_t> stored = f.Stored();
     f.rs.Edit();

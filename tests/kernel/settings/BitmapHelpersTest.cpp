@@ -283,13 +283,14 @@ TEST(SaveBitmapToMemFile, FailureLeavesTheOutputsAlone) {
     EXPECT_EQ(size, 77u);
 }
 
-// The file follows the display's depth, not the bitmap's: a monochrome bitmap of 65536 x 16384
-// (128 MiB, mapped lazily) is 4 GiB + 54 bytes at 32 bits, past the header's 32-bit file size.
-// Computed in 32 bits that wraps to a 54-byte file and 4 GiB of pixels written into it.
+// The file follows the display's depth, not the bitmap's: a monochrome bitmap of 21483 x 49981
+// (128 MiB, mapped lazily) has 0xFFFFFFFC bytes of pixels at 32 bits, which the pixel call still
+// accepts, but with its 54 bytes of headers the file passes the header's 32-bit size. Computed in
+// 32 bits the size wraps to a 50-byte buffer that 4 GiB of pixels are written into.
 TEST(SaveBitmapToMemFile, AFileBeyondThirtyTwoBitSizesIsRefused) {
     const int old = NUVWin::GetScreenBitsPerPixel();
     const int before = NUVWin::LiveGdiObjectCount();
-    HBITMAP mono = CreateBitmap(65536, 16384, 1, 1, nullptr);
+    HBITMAP mono = CreateBitmap(21483, 49981, 1, 1, nullptr);
     ASSERT_NE(mono, nullptr);
     void* data = reinterpret_cast<void*>(0x1);
     unsigned long size = 77;
