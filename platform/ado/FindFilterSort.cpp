@@ -155,8 +155,12 @@ void RecordsetImpl::PutSort(const _bstr_t& sort) {
         if (part.size() >= 2 && part.front() == '[' && part.back() == ']') part = part.substr(1, part.size() - 2);
         keys.emplace_back(ColumnIndex(_variant_t(_bstr_t(std::u16string_view(Utf8To16(part))))), desc);
     }
-    sortKeys_ = std::move(keys);
     sortText_ = text;
+    // Clearing a sort that is not set changes nothing: the current record stays, and a bound
+    // structure is not filled again (closing a record set clears its sort, and by then the
+    // structure may be gone).
+    if (keys.empty() && sortKeys_.empty()) return;
+    sortKeys_ = std::move(keys);
     Rebuild();
 }
 

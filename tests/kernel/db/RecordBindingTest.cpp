@@ -38,10 +38,9 @@ struct Bound : Fixture {
     }
 };
 
-// The bound structure outlives the record set, which fills it until it is closed.
 TEST(RecordBinding, FollowsTheCursorAndAddsRows) {
-    DuctRow row;
     Bound b;
+    DuctRow row;  // dies before the record set, which closes without filling it again
     ASSERT_EQ(b.rs.RecordBinding(row), 1) << b.rs.GetLastErrorString();
     EXPECT_EQ(row.id, 1);
     EXPECT_STREQ(row.name, "Supply");
