@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 
 #include "acad/LispHost.h"
@@ -31,8 +32,8 @@ public:
     LispInterpreter& operator=(const LispInterpreter&) = delete;
 
     // Reads and evaluates every expression of the text in order. RTNORM with the last value in
-    // *result (when result is not null; nil comes back as RTNIL, a void result as RTVOID), or
-    // RTERROR after the error was reported.
+    // *result (when result is not null; nil comes back as RTNIL, a void result as RTVOID, a
+    // function, which has no resbuf form, as null), or RTERROR after the error was reported.
     int evaluate(const CString& text, resbuf** result = nullptr);
 
     // The text as typed at the command line: an expression (or several; the last one's value
@@ -91,7 +92,10 @@ public:
     LispMachine& machine() { return *machine_; }
 
 private:
+    int finish(bool ok, const void* value, resbuf** result);
+
     std::unique_ptr<LispMachine> machine_;
+    std::deque<CString> queue_;
 };
 
 }  // namespace NUVAcad
