@@ -68,8 +68,9 @@ public:
         (void)name; (void)value; error = CString("variable setting rejected: \"") + name + "\"";
         return RTERROR;
     }
-    // findfile / load: true and the real path when the name is found along the host's search
-    // order (the drawing's folder, the support path, the current folder).
+    // findfile / load: true and the real path when the name is found: a path with a folder as
+    // given, a bare name along the host's search order (the drawing's folder, the support path,
+    // the current folder). Every file the interpreter reads is found here.
     virtual bool findFile(const CString& name, CString& found) = 0;
 
     // --- Drawing database --------------------------------------------------------------------

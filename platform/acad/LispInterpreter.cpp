@@ -126,6 +126,8 @@ bool LispInterpreter::isEvaluating() const { return machine_->isEvaluating(); }
 
 void LispInterpreter::setStepLimit(std::uint64_t steps) { machine_->setStepLimit(steps); }
 
+void LispInterpreter::setDepthLimit(int depth) { machine_->setDepthLimit(depth); }
+
 void LispInterpreter::requestCancel() { machine_->requestCancel(); }
 
 }  // namespace NUVAcad

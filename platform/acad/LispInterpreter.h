@@ -6,7 +6,8 @@
 // Every entry point reports errors the AutoLISP way: a failed evaluation prints "; error: " and
 // the message on the command line (or calls the user's *error* function with the message),
 // unwinds every binding, and returns RTERROR. Nothing fed to the interpreter crashes the host:
-// recursion stops at kMaxDepth nested calls, and an optional step limit bounds the work.
+// recursion stops at kMaxDepth nested calls or before the stack runs short, and an optional
+// step limit bounds the work.
 #pragma once
 
 #include <cstdint>
@@ -22,9 +23,10 @@ class LispMachine;
 class LispInterpreter {
 public:
     // Nested evaluations (function calls, nested forms) allowed before "internal stack limit
-    // reached"; sized so that the deepest recursion fits an 8 MB stack even with the sanitizers'
-    // larger frames.
-    static constexpr int kMaxDepth = 4000;
+    // reached (simulated)". The thread's C stack is watched too: an evaluation also stops when
+    // less than 1 MB of it would remain, so a small stack or the sanitizers' larger frames end
+    // deep recursion early instead of crashing.
+    static constexpr int kMaxDepth = 20000;
 
     explicit LispInterpreter(LispHost& host);
     ~LispInterpreter();
@@ -84,6 +86,8 @@ public:
     // evaluation fails with "evaluation step limit reached". Allocation counts as steps too, so
     // the limit bounds memory as well.
     void setStepLimit(std::uint64_t steps);
+    // Lowers the nesting limit (1 .. kMaxDepth) for later evaluations.
+    void setDepthLimit(int depth);
     // Asks the running evaluation to stop at its next step with "Function cancelled" (the
     // user's Escape); harmless when nothing runs.
     void requestCancel();

@@ -20,14 +20,7 @@ bool hasExtension(const std::string& name) {
     return base.find('.') != std::string::npos;
 }
 
-bool locate(LispMachine& m, const std::string& name, CString& path) {
-    if (m.host().findFile(CString(name), path)) return true;
-    if (NUVWin::IsFile(CString(name))) {
-        path = CString(name);
-        return true;
-    }
-    return false;
-}
+bool locate(LispMachine& m, const std::string& name, CString& path) { return m.host().findFile(CString(name), path); }
 
 }  // namespace
 

@@ -4,6 +4,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <new>
+
+#include <pthread.h>
 
 #include "acad/LispInterpreter.h"
 #include "acad/LispPrinter.h"
@@ -16,40 +19,63 @@ namespace {
 
 // Strings beyond this are refused, so one runaway strcat cannot take the host's memory.
 constexpr std::size_t kMaxString = std::size_t(64) << 20;
-// C stack an evaluation may use (measured from its entry), and what the error handler gets on
-// top, so that "internal stack limit reached" can still run the user's *error*.
-constexpr std::ptrdiff_t kStackBudget = std::ptrdiff_t(5) << 20;
-constexpr std::ptrdiff_t kHandlerStack = std::ptrdiff_t(1) << 20;
+// C stack left unused at the deepest evaluation (three quarters of it open to the error handler,
+// so that "internal stack limit reached" can still run the user's *error*).
+constexpr std::uintptr_t kStackReserve = std::uintptr_t(1) << 20;
+// Without known stack bounds: what one evaluation may use from its entry.
+constexpr std::uintptr_t kFallbackBudget = std::uintptr_t(4) << 20;
 constexpr int kHandlerDepth = 200;
 
-// Evaluated arguments: a few inline, more on the heap.
+// Evaluated arguments: a few inline (constructed only as they arrive), more on the heap.
 class ArgBuffer {
 public:
+    ArgBuffer() = default;
+    ArgBuffer(const ArgBuffer&) = delete;
+    ArgBuffer& operator=(const ArgBuffer&) = delete;
+    ~ArgBuffer() {
+        if (n_ <= kInline)
+            for (int i = 0; i < n_; ++i) slot(i)->~LispValue();
+    }
     void push(LispValue v) {
-        if (n_ < kInline) inline_[n_] = std::move(v);
-        else {
-            if (more_.empty()) {
+        if (n_ < kInline) {
+            new (slot(n_)) LispValue(std::move(v));
+        } else {
+            if (n_ == kInline) {
                 more_.reserve(16);
-                for (auto& x : inline_) more_.push_back(std::move(x));
+                for (int i = 0; i < kInline; ++i) {
+                    more_.push_back(std::move(*slot(i)));
+                    slot(i)->~LispValue();
+                }
             }
             more_.push_back(std::move(v));
         }
         ++n_;
     }
-    LispArgs args() const { return {n_ <= kInline ? inline_ : more_.data(), n_}; }
+    LispArgs args() { return {n_ <= kInline ? slot(0) : more_.data(), n_}; }
 
 private:
     static constexpr int kInline = 6;
-    LispValue inline_[kInline];
+    LispValue* slot(int i) { return reinterpret_cast<LispValue*>(storage_) + i; }
+    alignas(LispValue) unsigned char storage_[kInline * sizeof(LispValue)];
     std::vector<LispValue> more_;
     int n_ = 0;
 };
 
-const char* stackPosition() { return static_cast<const char*>(__builtin_frame_address(0)); }
+// The lowest address of the calling thread's stack, or 0 when the system does not say.
+std::uintptr_t threadStackLow() {
+    pthread_attr_t attr;
+    if (pthread_getattr_np(pthread_self(), &attr) != 0) return 0;
+    void* addr = nullptr;
+    std::size_t size = 0;
+    const int rc = pthread_attr_getstack(&attr, &addr, &size);
+    pthread_attr_destroy(&attr);
+    return rc == 0 ? reinterpret_cast<std::uintptr_t>(addr) : 0;
+}
 
 }  // namespace
 
-LispMachine::LispMachine(LispHost& host) : host_(host), depthLimit_(LispInterpreter::kMaxDepth) {
+LispMachine::LispMachine(LispHost& host)
+    : host_(host), depthLimit_(LispInterpreter::kMaxDepth), maxDepth_(LispInterpreter::kMaxDepth) {
     symT_ = intern("T");
     symT_->value = LispValue::symbol(symT_);
     symQuote_ = intern("QUOTE");
@@ -178,7 +204,7 @@ LispValue LispMachine::applyUSubr(const LispUSubr* u, LispArgs args) {
     const int wanted = static_cast<int>(u->params.size());
     if (args.n < wanted) tooFew();
     if (args.n > wanted) tooMany();
-    Binding binding(*this);
+    Binding binding;
     for (int i = 0; i < wanted; ++i) binding.bind(u->params[static_cast<std::size_t>(i)], args[i]);
     for (LispSymbol* s : u->locals) binding.bind(s, LispValue());
     return evalBody(u->body);
@@ -295,8 +321,8 @@ bool LispMachine::enter() {
         cancel_ = false;
         stepBudget_ = stepLimit_ ? stepLimit_ : UINT64_MAX;
         depth_ = 0;
-        depthLimit_ = LispInterpreter::kMaxDepth;
-        stackBase_ = stackPosition();
+        depthLimit_ = maxDepth_;
+        findStackGuards();
         inHandler_ = false;
         handlerRan_ = false;
         handlerValue_ = LispValue();
@@ -311,9 +337,29 @@ void LispMachine::leave(bool outermost) {
     if (outermost) depth_ = 0;
 }
 
-bool LispMachine::stackExhausted() const {
-    const std::ptrdiff_t used = stackBase_ - stackPosition();
-    return used > (inHandler_ ? kStackBudget + kHandlerStack : kStackBudget);
+void LispMachine::findStackGuards() {
+    // Stacks grow downwards here. The bounds are looked up once per thread.
+    const auto self = std::this_thread::get_id();
+    if (!stackKnown_ || stackThread_ != self) {
+        stackThread_ = self;
+        stackLow_ = threadStackLow();
+        stackKnown_ = true;
+    }
+    const std::uintptr_t here = stackPosition();
+    if (stackLow_ != 0 && stackLow_ < here) {
+        // Keep 1 MB free, or a quarter of what is left on a small stack.
+        const std::uintptr_t left = here - stackLow_;
+        const std::uintptr_t reserve = left / 4 < kStackReserve ? left / 4 : kStackReserve;
+        stackGuard_ = stackLow_ + reserve;
+        handlerGuard_ = stackLow_ + reserve / 4;
+    } else {
+        stackGuard_ = here > kFallbackBudget ? here - kFallbackBudget : 0;
+        handlerGuard_ = stackGuard_ > kStackReserve ? stackGuard_ - kStackReserve / 2 : 0;
+    }
+}
+
+void LispMachine::setDepthLimit(int depth) {
+    maxDepth_ = depth < 1 ? 1 : depth > LispInterpreter::kMaxDepth ? LispInterpreter::kMaxDepth : depth;
 }
 
 // --- Argument helpers ---

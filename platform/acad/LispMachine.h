@@ -14,6 +14,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -97,7 +98,7 @@ public:
     // Binds symbols for the extent of a call and restores them afterwards, also on unwinding.
     class Binding {
     public:
-        explicit Binding(LispMachine& m) : m_(m) {}
+        Binding() = default;
         ~Binding();
         void bind(LispSymbol* s, LispValue v);
         Binding(const Binding&) = delete;
@@ -108,7 +109,6 @@ public:
             LispSymbol* sym;
             LispValue old;
         };
-        LispMachine& m_;
         Saved inline_[6];
         int used_ = 0;
         std::vector<Saved> more_;
@@ -121,6 +121,7 @@ public:
         if (steps_ > stepBudget_) stepLimitReached();
     }
     void setStepLimit(std::uint64_t steps) { stepLimit_ = steps; }
+    void setDepthLimit(int depth);
     void requestCancel() { cancel_ = true; stepBudget_ = 0; }
     bool isEvaluating() const { return entries_ > 0; }
 
@@ -170,7 +171,9 @@ private:
     [[noreturn]] void stepLimitReached();
     [[noreturn]] void stackLimitReached();
     void report(const std::string& message);
-    bool stackExhausted() const;
+    static std::uintptr_t stackPosition() { return reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)); }
+    bool stackExhausted() const { return stackPosition() < (inHandler_ ? handlerGuard_ : stackGuard_); }
+    void findStackGuards();
     bool enter();
     void leave(bool outermost);
 
@@ -189,7 +192,12 @@ private:
 
     int depth_ = 0;
     int depthLimit_;
-    const char* stackBase_ = nullptr;
+    int maxDepth_;
+    std::uintptr_t stackGuard_ = 0;    // evaluation fails below this address
+    std::uintptr_t handlerGuard_ = 0;  // and the error handler below this one
+    bool stackKnown_ = false;
+    std::thread::id stackThread_;
+    std::uintptr_t stackLow_ = 0;
     std::uint64_t steps_ = 0;
     std::uint64_t stepLimit_ = 0;
     std::uint64_t stepBudget_ = UINT64_MAX;
@@ -223,6 +231,9 @@ template <class F> bool LispMachine::guarded(F&& fn) {
     } catch (const LispUnwind&) {
     } catch (const std::bad_alloc&) {
         report("insufficient memory");
+    } catch (...) {
+        // Thrown by a host or module callback: the evaluation ends like any failed one.
+        report("exception in a host function");
     }
     leave(outermost);
     return ok;

@@ -51,13 +51,17 @@ LispValue formFunction(LispMachine& m, const LispValue& forms) {
 }
 
 LispValue formSetq(LispMachine& m, const LispValue& forms) {
-    Forms f(m, forms);
-    if (f.size() == 0 || f.size() % 2) m.tooFew();
+    if (!forms.isCons()) m.tooFew();
     LispValue value;
-    for (int i = 0; i < f.size(); i += 2) {
-        if (!f[i].isSymbol()) m.badType("symbolp", f[i]);
-        value = m.eval(f[i + 1]);
-        f[i].asSymbol()->value = value;
+    for (const LispValue* p = &forms; !p->isNil();) {
+        if (!p->isCons()) m.badType("listp", forms);
+        const LispValue& target = first(*p);
+        const LispValue& next = rest(*p);
+        if (!next.isCons()) m.tooFew();
+        if (!target.isSymbol()) m.badType("symbolp", target);
+        value = m.eval(first(next));
+        target.asSymbol()->value = value;
+        p = &rest(next);
     }
     return value;
 }
@@ -77,11 +81,18 @@ LispValue formDefun(LispMachine& m, const LispValue& forms) {
 }
 
 LispValue formIf(LispMachine& m, const LispValue& forms) {
-    Forms f(m, forms);
-    if (f.size() < 2) m.tooFew();
-    if (f.size() > 3) m.tooMany();
-    if (!m.eval(f[0]).isNil()) return m.eval(f[1]);
-    return f.size() == 3 ? m.eval(f[2]) : LispValue();
+    // (if test then [else]) with the arity checked before anything is evaluated.
+    const LispValue* parts[3] = {nullptr, nullptr, nullptr};
+    int n = 0;
+    const LispValue* p = &forms;
+    for (; p->isCons(); p = &rest(*p)) {
+        if (n == 3) m.tooMany();
+        parts[n++] = &first(*p);
+    }
+    if (!p->isNil()) m.badType("listp", forms);
+    if (n < 2) m.tooFew();
+    if (!m.eval(*parts[0]).isNil()) return m.eval(*parts[1]);
+    return n == 3 ? m.eval(*parts[2]) : LispValue();
 }
 
 LispValue formCond(LispMachine& m, const LispValue& forms) {
@@ -127,7 +138,7 @@ LispValue formForeach(LispMachine& m, const LispValue& forms) {
     if (!f[0].isSymbol()) m.badType("symbolp", f[0]);
     LispValue list = m.eval(f[1]);
     if (!list.isList()) m.badType("listp", list);
-    LispMachine::Binding binding(m);
+    LispMachine::Binding binding;
     binding.bind(f[0].asSymbol(), LispValue());
     LispValue result;
     const LispValue body = rest(rest(forms));

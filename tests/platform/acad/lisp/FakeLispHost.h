@@ -39,7 +39,21 @@ inline std::string Describe(const resbuf* rb) {
         case RTNIL: s += "RTNIL"; break;
         case RTT: s += "RTT"; break;
         case RTVOID: s += "RTVOID"; break;
-        default: s += "code " + std::to_string(rb->restype); break;
+        default:
+            // Drawing-file groups: the code and the value.
+            s += "code " + std::to_string(rb->restype);
+            switch (acutResValKind(rb->restype)) {
+            case ResValKind::String: s += std::string(" \"") + (rb->resval.rstring ? rb->resval.rstring : "") + "\""; break;
+            case ResValKind::Short: s += " " + std::to_string(rb->resval.rint); break;
+            case ResValKind::Long: s += " " + std::to_string(rb->resval.rlong); break;
+            case ResValKind::Real: std::snprintf(buf, sizeof buf, " %g", rb->resval.rreal); s += buf; break;
+            case ResValKind::Point:
+                std::snprintf(buf, sizeof buf, " %g %g %g", rb->resval.rpoint[0], rb->resval.rpoint[1], rb->resval.rpoint[2]);
+                s += buf;
+                break;
+            default: break;
+            }
+            break;
         }
     }
     return s;
@@ -106,9 +120,14 @@ struct FakeLispHost : NUVAcad::LispHost {
         return RTNORM;
     }
 
-    // --- files: found in one folder ---
+    // --- files: a path as given, a bare name in one folder ---
     std::string searchFolder;
     bool findFile(const CString& name, CString& found) override {
+        if (name.Find('/') >= 0 || name.Find('\\') >= 0) {
+            if (!NUVWin::IsFile(name)) return false;
+            found = name;
+            return true;
+        }
         if (searchFolder.empty()) return false;
         CString path = CString(searchFolder) + "/" + name;
         if (!NUVWin::IsFile(path)) return false;

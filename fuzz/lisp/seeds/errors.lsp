@@ -1,0 +1,3 @@
+;| block |; (defun *error* (m) (princ m) (princ))
+(car 1)
+(exit)
