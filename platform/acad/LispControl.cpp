@@ -1,5 +1,5 @@
-// Evaluation control: eval, set, exit and quit. exit/quit raise "quit / exit abort", which goes
-// through *error* like any other error.
+// Evaluation control: eval, set, exit, quit, and vl-load-com (nothing to load). exit and quit
+// raise "quit / exit abort", which goes through *error* like any other error.
 #include "acad/LispMachine.h"
 
 namespace NUVAcad {
@@ -15,11 +15,15 @@ LispValue set(LispMachine& m, LispArgs a) {
 
 LispValue quit(LispMachine& m, LispArgs) { m.raise("quit / exit abort"); }
 
+// Programs written for the host call this first to load its extensions; they are always here.
+LispValue loadCom(LispMachine&, LispArgs) { return LispValue(); }
+
 const LispBuiltin kControl[] = {
     {"eval", evalFn, 1, 1},
     {"set", set, 2, 2},
     {"exit", quit, 0, 0},
     {"quit", quit, 0, 0},
+    {"vl-load-com", loadCom, 0, 0},
 };
 
 }  // namespace

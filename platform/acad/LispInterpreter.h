@@ -89,7 +89,8 @@ public:
     // Lowers the nesting limit (1 .. kMaxDepth) for later evaluations.
     void setDepthLimit(int depth);
     // Asks the running evaluation to stop at its next step with "Function cancelled" (the
-    // user's Escape); harmless when nothing runs.
+    // user's Escape or Ctrl-C); harmless when nothing runs. Async-signal-safe, so a signal
+    // handler on the evaluating thread may call it.
     void requestCancel();
 
     // The engine, for the conversions and built-ins that work on interpreter values.

@@ -1,5 +1,7 @@
 // List functions. Lists are never changed in place: every result is new cells or a shared tail.
 // Walking or building n elements counts n steps, so the step limit bounds their work as well.
+#include <algorithm>
+
 #include "acad/LispMachine.h"
 
 namespace NUVAcad {
@@ -168,6 +170,7 @@ LispValue apply(LispMachine& m, LispArgs a) {
 LispValue mapcar(LispMachine& m, LispArgs a) {
     std::vector<const LispValue*> lists;
     for (int i = 1; i < a.n; ++i) lists.push_back(&m.listArg(a, i));
+    const LispValue fn = m.resolveFunction(a[0]);
     LispListBuilder b;
     std::vector<LispValue> args(lists.size());
     for (;;) {
@@ -177,8 +180,78 @@ LispValue mapcar(LispMachine& m, LispArgs a) {
             lists[i] = &cdrOf(*lists[i]);
         }
         m.step();
-        b.add(m.apply(a[0], {args.data(), static_cast<int>(args.size())}));
+        b.add(m.apply(fn, {args.data(), static_cast<int>(args.size())}));
     }
+}
+
+// Calls a predicate on one element; true for a non-nil answer.
+bool holds(LispMachine& m, const LispValue& pred, const LispValue& x) { return !m.apply(pred, {&x, 1}).isNil(); }
+
+LispValue removeIf(LispMachine& m, LispArgs a, bool keepWhen) {
+    const LispValue pred = m.resolveFunction(a[0]);
+    LispListBuilder b;
+    forEach(m, a[1], [&](const LispValue& x) {
+        if (holds(m, pred, x) == keepWhen) b.add(x);
+        return true;
+    });
+    return b.take();
+}
+
+LispValue removeIfFn(LispMachine& m, LispArgs a) { return removeIf(m, a, false); }
+LispValue removeIfNotFn(LispMachine& m, LispArgs a) { return removeIf(m, a, true); }
+
+LispValue memberIf(LispMachine& m, LispArgs a) {
+    const LispValue& l = m.listArg(a, 1);
+    const LispValue pred = m.resolveFunction(a[0]);
+    for (const LispValue* p = &l; p->isCons(); p = &cdrOf(*p)) {
+        m.step();
+        if (holds(m, pred, carOf(*p))) return *p;
+    }
+    return LispValue();
+}
+
+// vl-some / vl-every: the predicate over the lists side by side, up to the shortest.
+template <bool Every> LispValue someOrEvery(LispMachine& m, LispArgs a) {
+    std::vector<const LispValue*> lists;
+    for (int i = 1; i < a.n; ++i) lists.push_back(&m.listArg(a, i));
+    const LispValue fn = m.resolveFunction(a[0]);
+    std::vector<LispValue> args(lists.size());
+    for (;;) {
+        for (std::size_t i = 0; i < lists.size(); ++i) {
+            if (!lists[i]->isCons()) return Every ? m.t() : LispValue();
+            args[i] = carOf(*lists[i]);
+            lists[i] = &cdrOf(*lists[i]);
+        }
+        m.step();
+        LispValue r = m.apply(fn, {args.data(), static_cast<int>(args.size())});
+        if (Every && r.isNil()) return LispValue();
+        if (!Every && !r.isNil()) return r;
+    }
+}
+
+// A stable merge sort: equal elements keep their order (and none is dropped).
+LispValue sortList(LispMachine& m, LispArgs a) {
+    std::vector<LispValue> v = elements(m, a[0]);
+    const LispValue less = m.resolveFunction(a[1]);
+    std::vector<LispValue> tmp(v.size());
+    for (std::size_t width = 1; width < v.size(); width *= 2) {
+        for (std::size_t lo = 0; lo < v.size(); lo += 2 * width) {
+            const std::size_t mid = std::min(lo + width, v.size()), hi = std::min(lo + 2 * width, v.size());
+            std::size_t i = lo, j = mid, k = lo;
+            while (i < mid && j < hi) {
+                m.step();
+                LispValue pair[2] = {v[j], v[i]};
+                // Take from the right only when it sorts strictly before the left.
+                tmp[k++] = !m.apply(less, {pair, 2}).isNil() ? std::move(v[j++]) : std::move(v[i++]);
+            }
+            while (i < mid) tmp[k++] = std::move(v[i++]);
+            while (j < hi) tmp[k++] = std::move(v[j++]);
+        }
+        v.swap(tmp);
+    }
+    LispListBuilder b;
+    for (LispValue& x : v) b.add(std::move(x));
+    return b.take();
 }
 
 const LispBuiltin kLists[] = {
@@ -226,6 +299,12 @@ const LispBuiltin kLists[] = {
     {"vl-remove", remove, 2, 2},
     {"apply", apply, 2, 2},
     {"mapcar", mapcar, 2, -1},
+    {"vl-remove-if", removeIfFn, 2, 2},
+    {"vl-remove-if-not", removeIfNotFn, 2, 2},
+    {"vl-member-if", memberIf, 2, 2},
+    {"vl-some", someOrEvery<false>, 2, -1},
+    {"vl-every", someOrEvery<true>, 2, -1},
+    {"vl-sort", sortList, 2, 2},
 };
 
 }  // namespace

@@ -154,6 +154,15 @@ bool LispMachine::isCallable(const LispValue& v) const {
     }
 }
 
+LispValue LispMachine::resolveFunction(const LispValue& fn) {
+    if (fn.isCons() && isCallable(fn)) {
+        const LispValue& rest = fn.as<LispCons>()->cdr;
+        if (rest.isCons()) return makeFunction(rest.as<LispCons>()->car, rest.as<LispCons>()->cdr, nullptr);
+    }
+    if (fn.isSymbol() && isCallable(fn)) return fn.asSymbol()->value;
+    return fn;
+}
+
 LispValue LispMachine::apply(const LispValue& fn, LispArgs args) {
     switch (fn.type()) {
     case LispType::Subr: {
@@ -259,10 +268,7 @@ void LispMachine::Binding::bind(LispSymbol* s, LispValue v) {
 // --- Limits and errors ---
 
 void LispMachine::stepLimitReached() {
-    if (cancel_) {
-        cancel_ = false;
-        raise("Function cancelled");
-    }
+    if (cancel_.exchange(false, std::memory_order_relaxed)) raise("Function cancelled");
     raise("evaluation step limit reached");
 }
 
@@ -288,10 +294,10 @@ void LispMachine::raise(const std::string& message) {
         // with fresh room to work in.
         inHandler_ = true;
         const int savedDepth = depthLimit_;
-        const std::uint64_t savedBudget = stepBudget_;
+        const std::uint64_t savedBudget = stepBudget_.load(std::memory_order_relaxed);
         depthLimit_ = depth_ + kHandlerDepth;
-        stepBudget_ = stepLimit_ ? steps_ + stepLimit_ : UINT64_MAX;
-        cancel_ = false;
+        stepBudget_.store(stepLimit_ ? steps_ + stepLimit_ : UINT64_MAX, std::memory_order_relaxed);
+        cancel_.store(false, std::memory_order_relaxed);
         handlerRan_ = true;
         try {
             LispValue text = makeString(message);
@@ -300,7 +306,7 @@ void LispMachine::raise(const std::string& message) {
             handlerValue_ = LispValue::symbol(symSilent_);
         }
         depthLimit_ = savedDepth;
-        stepBudget_ = savedBudget;
+        stepBudget_.store(savedBudget, std::memory_order_relaxed);
         inHandler_ = false;
         throw LispUnwind{};
     }
@@ -318,8 +324,8 @@ bool LispMachine::enter() {
     const bool outermost = entries_ == 0;
     if (outermost) {
         steps_ = 0;
-        cancel_ = false;
-        stepBudget_ = stepLimit_ ? stepLimit_ : UINT64_MAX;
+        cancel_.store(false, std::memory_order_relaxed);
+        stepBudget_.store(stepLimit_ ? stepLimit_ : UINT64_MAX, std::memory_order_relaxed);
         depth_ = 0;
         depthLimit_ = maxDepth_;
         findStackGuards();

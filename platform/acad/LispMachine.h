@@ -8,6 +8,7 @@
 // unwind to the entry point, which reports RTERROR. Nothing else may catch LispUnwind.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -92,6 +93,9 @@ public:
     // naming one, or a lambda list) with evaluated arguments.
     LispValue apply(const LispValue& fn, LispArgs args);
     bool isCallable(const LispValue& v) const;
+    // The function a designator stands for, ready for repeated calls: a lambda list made into a
+    // function once, a symbol's function value; anything else as it is (apply reports it).
+    LispValue resolveFunction(const LispValue& fn);
     // A user function from a parameter list ("/" separates the locals) and a body.
     LispValue makeFunction(const LispValue& params, const LispValue& body, LispSymbol* name);
 
@@ -118,11 +122,15 @@ public:
     // One evaluation step; also charged for bulk work (list elements made, string bytes / 16).
     void step(std::uint64_t n = 1) {
         steps_ += n;
-        if (steps_ > stepBudget_) stepLimitReached();
+        if (steps_ > stepBudget_.load(std::memory_order_relaxed)) stepLimitReached();
     }
     void setStepLimit(std::uint64_t steps) { stepLimit_ = steps; }
     void setDepthLimit(int depth);
-    void requestCancel() { cancel_ = true; stepBudget_ = 0; }
+    // Async-signal-safe: only lock-free atomic stores.
+    void requestCancel() {
+        cancel_.store(true, std::memory_order_relaxed);
+        stepBudget_.store(0, std::memory_order_relaxed);
+    }
     bool isEvaluating() const { return entries_ > 0; }
 
     // --- Errors ---
@@ -200,8 +208,8 @@ private:
     std::uintptr_t stackLow_ = 0;
     std::uint64_t steps_ = 0;
     std::uint64_t stepLimit_ = 0;
-    std::uint64_t stepBudget_ = UINT64_MAX;
-    bool cancel_ = false;
+    std::atomic<std::uint64_t> stepBudget_{UINT64_MAX};  // also written by requestCancel
+    std::atomic<bool> cancel_{false};
     int entries_ = 0;
     bool inHandler_ = false;
     bool handlerRan_ = false;

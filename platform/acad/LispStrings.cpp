@@ -1,6 +1,7 @@
 // String functions. Strings are GBK bytes; lengths and positions count bytes, as the host's
-// multi-byte build does (a Chinese character counts 2), while case changes and wildcard matching
-// treat a double-byte character as one.
+// multi-byte build does (a Chinese character counts 2), while case changes, trimming and
+// wildcard matching treat a double-byte character as one.
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include "acad/LispPrinter.h"
 #include "acad/LispReader.h"
 #include "acad/LispText.h"
+#include "win/FileSystem.h"
 
 namespace NUVAcad {
 
@@ -161,6 +163,114 @@ LispValue wcmatch(LispMachine& m, LispArgs a) {
 LispValue princToString(LispMachine& m, LispArgs a) { return m.makeString(lispPrint(a[0], false)); }
 LispValue prin1ToString(LispMachine& m, LispArgs a) { return m.makeString(lispPrint(a[0], true)); }
 
+// The characters (one or two bytes each) of a GBK string.
+std::vector<std::string_view> characters(std::string_view s) {
+    std::vector<std::string_view> out;
+    for (std::size_t i = 0; i < s.size();) {
+        const std::size_t n = lispCharLength(s, i);
+        out.push_back(s.substr(i, n));
+        i += n;
+    }
+    return out;
+}
+
+// vl-string-trim and its one-sided forms: the characters listed in the first string are
+// removed from the ends of the second.
+LispValue trim(LispMachine& m, LispArgs a, bool left, bool right) {
+    const auto set = characters(m.strArg(a, 0));
+    const std::string& s = m.strArg(a, 1);
+    const auto chars = characters(s);
+    auto listed = [&](std::string_view c) { return std::find(set.begin(), set.end(), c) != set.end(); };
+    std::size_t first = 0, last = chars.size();
+    if (left)
+        while (first < last && listed(chars[first])) ++first;
+    if (right)
+        while (last > first && listed(chars[last - 1])) --last;
+    m.step(1 + chars.size() / 16);
+    if (first == last) return m.makeString("");
+    const std::size_t begin = static_cast<std::size_t>(chars[first].data() - s.data());
+    const std::size_t end = static_cast<std::size_t>(chars[last - 1].data() - s.data()) + chars[last - 1].size();
+    return m.makeString(s.substr(begin, end - begin));
+}
+
+LispValue trimBoth(LispMachine& m, LispArgs a) { return trim(m, a, true, true); }
+LispValue trimLeft(LispMachine& m, LispArgs a) { return trim(m, a, true, false); }
+LispValue trimRight(LispMachine& m, LispArgs a) { return trim(m, a, false, true); }
+
+// (vl-string-subst new pattern string [start]): the first occurrence at or after start replaced.
+LispValue stringSubst(LispMachine& m, LispArgs a) {
+    const std::string& replacement = m.strArg(a, 0);
+    const std::string& pattern = m.strArg(a, 1);
+    std::string s = m.strArg(a, 2);
+    std::int32_t start = a.n > 3 ? m.intArg(a, 3) : 0;
+    if (start < 0) start = 0;
+    m.step(1 + s.size() / 16);
+    if (static_cast<std::size_t>(start) <= s.size()) {
+        const std::size_t at = s.find(pattern, static_cast<std::size_t>(start));
+        if (at != std::string::npos) s.replace(at, pattern.size(), replacement);
+    }
+    return m.makeString(std::move(s));
+}
+
+LispValue stringToList(LispMachine& m, LispArgs a) {
+    LispListBuilder b;
+    const std::string& s = m.strArg(a, 0);
+    m.step(s.size());
+    for (char c : s) b.add(LispValue::integer(static_cast<unsigned char>(c)));
+    return b.take();
+}
+
+LispValue listToString(LispMachine& m, LispArgs a) {
+    std::string s;
+    const LispValue* p = &m.listArg(a, 0);
+    for (; p->isCons(); p = &p->as<LispCons>()->cdr) {
+        const LispValue& c = p->as<LispCons>()->car;
+        if (!c.isInt()) m.badType("fixnump", c);
+        s += static_cast<char>(c.asInt() & 0xFF);
+    }
+    if (!p->isNil()) m.badType("listp", a[0]);
+    return m.makeString(std::move(s));
+}
+
+// File names: "c:\\acad\\file.dwg" has the folder "c:\\acad", the base "file", the extension ".dwg".
+LispValue filenameDirectory(LispMachine& m, LispArgs a) {
+    return m.makeString(NUVWin::StripTrailingSeparators(NUVWin::FolderPart(CString(m.strArg(a, 0)))).str());
+}
+
+std::pair<std::string, std::string> baseAndExtension(const std::string& path) {
+    const std::string name = NUVWin::FileNamePart(CString(path)).str();
+    const std::size_t dot = name.rfind('.');
+    if (dot == std::string::npos || dot == 0) return {name, ""};
+    return {name.substr(0, dot), name.substr(dot)};
+}
+
+LispValue filenameBase(LispMachine& m, LispArgs a) { return m.makeString(baseAndExtension(m.strArg(a, 0)).first); }
+
+LispValue filenameExtension(LispMachine& m, LispArgs a) {
+    std::string ext = baseAndExtension(m.strArg(a, 0)).second;
+    return ext.empty() ? LispValue() : m.makeString(std::move(ext));
+}
+
+// acad_strlsort: a list of strings in alphabetical order (nil when an element is not a string).
+LispValue sortStrings(LispMachine& m, LispArgs a) {
+    std::vector<std::string> v;
+    const LispValue* p = &m.listArg(a, 0);
+    for (; p->isCons(); p = &p->as<LispCons>()->cdr) {
+        const LispValue& x = p->as<LispCons>()->car;
+        if (!x.isString()) return LispValue();
+        v.push_back(x.as<LispString>()->text);
+    }
+    m.step(v.size() * 4 + 1);
+    // Alphabetical: letter case does not count, then byte order decides.
+    std::stable_sort(v.begin(), v.end(), [](const std::string& x, const std::string& y) {
+        const std::string ux = lispToUpper(x), uy = lispToUpper(y);
+        return ux != uy ? ux < uy : x < y;
+    });
+    LispListBuilder b;
+    for (std::string& s : v) b.add(lispString(std::move(s)));
+    return b.take();
+}
+
 const LispBuiltin kStrings[] = {
     {"strcat", strcat, 0, -1},
     {"strlen", strlen, 0, -1},
@@ -176,6 +286,16 @@ const LispBuiltin kStrings[] = {
     {"wcmatch", wcmatch, 2, 2},
     {"vl-princ-to-string", princToString, 1, 1},
     {"vl-prin1-to-string", prin1ToString, 1, 1},
+    {"vl-string-trim", trimBoth, 2, 2},
+    {"vl-string-left-trim", trimLeft, 2, 2},
+    {"vl-string-right-trim", trimRight, 2, 2},
+    {"vl-string-subst", stringSubst, 3, 4},
+    {"vl-string->list", stringToList, 1, 1},
+    {"vl-list->string", listToString, 1, 1},
+    {"vl-filename-directory", filenameDirectory, 1, 1},
+    {"vl-filename-base", filenameBase, 1, 1},
+    {"vl-filename-extension", filenameExtension, 1, 1},
+    {"acad_strlsort", sortStrings, 1, 1},
 };
 
 }  // namespace

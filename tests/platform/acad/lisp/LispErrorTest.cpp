@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <pthread.h>
+#include <signal.h>
+#include <sys/time.h>
 
 #include <string>
 
@@ -150,6 +152,25 @@ TEST(LispErrors, StepLimitAndCancel) {
     // A cancel asked for while nothing runs does not hit the next evaluation.
     s.lisp.requestCancel();
     EXPECT_EQ(s.Run("(repeat 10 1)"), "1");
+}
+
+NUVAcad::LispInterpreter* interrupted = nullptr;
+
+TEST(LispErrors, CancelFromASignalHandler) {
+    // As a terminal's Ctrl-C does: the handler runs on the evaluating thread, mid-loop.
+    LispSession s;
+    interrupted = &s.lisp;
+    struct sigaction sa {}, old {};
+    sa.sa_handler = [](int) { interrupted->requestCancel(); };
+    sigemptyset(&sa.sa_mask);
+    ASSERT_EQ(sigaction(SIGALRM, &sa, &old), 0);
+    itimerval timer{};
+    timer.it_value.tv_usec = 50000;
+    setitimer(ITIMER_REAL, &timer, nullptr);
+    const std::string shown = s.Run("(while t (setq x (1+ 1)))");
+    sigaction(SIGALRM, &old, nullptr);
+    interrupted = nullptr;
+    EXPECT_EQ(shown, "; error: Function cancelled");
 }
 
 TEST(LispErrors, DeepAndLongDataIsSafe) {

@@ -310,6 +310,21 @@ TEST(LispLists, Functions) {
         {"(apply '(lambda (a b) (- a b)) '(5 3))", "2"},
         {"(apply 'car '(1))", "; error: bad argument type: consp 1"},
         {"(mapcar 'nosuch '(1))", "; error: no function definition: NOSUCH"},
+        {"(vl-remove-if 'minusp '(1 -2 3 -4))", "(1 3)"},
+        {"(vl-remove-if-not 'minusp '(1 -2 3 -4))", "(-2 -4)"},
+        {"(vl-member-if '(lambda (x) (> x 2)) '(1 2 3 4))", "(3 4)"},
+        {"(vl-member-if 'minusp '(1 2))", "nil"},
+        {"(vl-some '= '(1 2 3) '(3 2 1))", "T"},
+        {"(vl-some 'minusp '(1 2))", "nil"},
+        {"(vl-every '< '(1 2) '(2 3 0))", "T"},
+        {"(vl-every 'minusp '(-1 2))", "nil"},
+        {"(vl-every 'minusp nil)", "T"},
+        {"(vl-sort '(3 1 2 1) '<)", "(1 1 2 3)"},
+        {"(vl-sort '(\"b\" \"C\" \"a\") '>)", "(\"b\" \"a\" \"C\")"},
+        // Stable: pairs equal by the key keep their order.
+        {"(vl-sort '((1 . a) (0 . b) (1 . c) (0 . d)) '(lambda (x y) (< (car x) (car y))))",
+         "((0 . B) (0 . D) (1 . A) (1 . C))"},
+        {"(vl-sort nil '<)", "nil"},
     });
 }
 
@@ -447,6 +462,25 @@ TEST(LispStrings, Functions) {
         {"(wcmatch \"ABC\" \"?B?,X*\")", "T"},
         {"(wcmatch \"A1\" \"@#\")", "T"},
         {"(wcmatch 1 \"*\")", "; error: bad argument type: stringp 1"},
+        {"(vl-string-trim \" \t\" \"  a b \t\")", "\"a b\""},
+        {"(vl-string-left-trim \"0\" \"00100\")", "\"100\""},
+        {"(vl-string-right-trim \"0\" \"00100\")", "\"001\""},
+        {"(vl-string-trim \"x\" \"xxx\")", "\"\""},
+        // A double-byte character is trimmed whole or not at all: 0xB1 0x61 is not "a".
+        {"(vl-string-trim \"a\" \"a\xB1\x61\")", "\"\xB1\x61\""},
+        {"(vl-string-subst \"Z\" \"ab\" \"xabyab\")", "\"xZyab\""},
+        {"(vl-string-subst \"Z\" \"ab\" \"xabyab\" 2)", "\"xabyZ\""},
+        {"(vl-string-subst \"Z\" \"q\" \"abc\")", "\"abc\""},
+        {"(vl-string->list \"AB\")", "(65 66)"},
+        {"(vl-list->string '(72 105))", "\"Hi\""},
+        {"(vl-list->string '(1.5))", "; error: bad argument type: fixnump: 1.5"},
+        {"(vl-filename-directory \"c:\\\\acad\\\\file.dwg\")", "\"c:\\\\acad\""},
+        {"(vl-filename-base \"c:\\\\acad\\\\file.dwg\")", "\"file\""},
+        {"(vl-filename-extension \"/a/b/file.tar.gz\")", "\".gz\""},
+        {"(vl-filename-extension \"/a/b/file\")", "nil"},
+        {"(acad_strlsort '(\"b\" \"A\" \"c\" \"a\"))", "(\"A\" \"a\" \"b\" \"c\")"},
+        {"(acad_strlsort '(\"b\" 1))", "nil"},
+        {"(vl-load-com)", "nil"},
     });
 }
 

@@ -1,0 +1,1 @@
+(vl-load-com) (vl-sort (list 3 1 2) (quote <)) (vl-remove-if (quote minusp) (list 1 -2)) (vl-some (quote =) (list 1) (list 1)) (vl-string-trim " " "  a  ") (vl-string-subst "b" "a" "aaa") (vl-list->string (vl-string->list "xy")) (acad_strlsort (list "b" "a")) (vl-filename-base "c:\\a\\b.dwg")
