@@ -84,6 +84,8 @@ LispMachine::LispMachine(LispHost& host)
     symSilent_ = intern("");
     symError_ = intern("*ERROR*");
     intern("PI")->value = LispValue::real(3.14159265358979323846);
+    // In command input a backslash waits for the user: (command "LINE" pause pause "").
+    intern("PAUSE")->value = lispString("\\");
     for (auto family : {lispSpecialForms(), lispMathBuiltins(), lispListBuiltins(), lispTypeBuiltins(), lispControlBuiltins(),
                         lispStringBuiltins(), lispUnitBuiltins(), lispOutputBuiltins(), lispHostBuiltins(),
                         lispEntityBuiltins(), lispInputBuiltins(), lispGeometryBuiltins()})

@@ -299,6 +299,8 @@ TEST(LispHostFunctions, VariablesCommandsAndFiles) {
     EXPECT_EQ(s.host.commands[1], "RTSTR \"CIRCLE\", RTPOINT 0 0, RTREAL 2.5");
     EXPECT_EQ(s.Run("(command)"), "nil");
     EXPECT_EQ(s.host.commands[2], "");
+    EXPECT_EQ(s.Run("(command \"LINE\" pause pause \"\")"), "nil");
+    EXPECT_EQ(s.host.commands[3], "RTSTR \"LINE\", RTSTR \"\\\", RTSTR \"\\\", RTSTR \"\"");
     s.host.commandStatus = RTERROR;
     EXPECT_EQ(s.Run("(vl-cmdf \"BAD\")"), "nil");
     EXPECT_EQ(s.Run("(command \"BAD\")"), "nil");
