@@ -5,6 +5,7 @@
 set(NUV_PLATFORM_DIR ${PROJECT_SOURCE_DIR}/platform)
 set(NUV_KERNEL_DIR ${PROJECT_SOURCE_DIR}/kernel)
 set(NUV_INCLUDE_DIR ${PROJECT_SOURCE_DIR}/include)
+set(NUV_SUPPORT_DIR ${PROJECT_SOURCE_DIR}/support)
 set(NUV_SHARE_DIR ${PROJECT_BINARY_DIR}/share/nuv)
 
 # Adds every immediate (or, with RECURSE, nested) subfolder of DIR that holds a CMakeLists.txt.
@@ -49,6 +50,34 @@ function(nuv_platform_library)
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/NUVKernel/platform/${dir}
     FILES_MATCHING PATTERN "*.h")
   set_property(GLOBAL APPEND PROPERTY NUV_PLATFORM_LIBS ${t})
+endfunction()
+
+# support/<name>: one of the suite's support libraries, a shared object under the name the suite
+# gives it: lib<name>.so, or <name>.arx with MODULE (a host module with its own entry point).
+# Headers are installed under include/NUVKernel/support/<name>/ and included as "<name>/Header.h".
+function(nuv_support_library)
+  cmake_parse_arguments(A "MODULE" "" "LIBS;PRIVATE_LIBS" ${ARGN})
+  get_filename_component(t ${CMAKE_CURRENT_SOURCE_DIR} NAME)
+  _nuv_sources(srcs)
+  add_library(${t} SHARED ${srcs})
+  target_include_directories(${t} PUBLIC
+    $<BUILD_INTERFACE:${NUV_SUPPORT_DIR}>
+    $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/NUVKernel/support>)
+  target_link_libraries(${t} PUBLIC ${A_LIBS} PRIVATE ${A_PRIVATE_LIBS})
+  target_compile_features(${t} PUBLIC cxx_std_20)
+  if(A_MODULE)
+    set_target_properties(${t} PROPERTIES PREFIX "" SUFFIX ".arx")
+    set(pc "-l:${t}.arx")
+  else()
+    set(pc "-l${t}")
+  endif()
+  install(TARGETS ${t} EXPORT NUVKernelTargets
+    LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+    RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR}/
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/NUVKernel/support/${t}
+    FILES_MATCHING PATTERN "*.h")
+  set_property(GLOBAL APPEND PROPERTY NUV_SUPPORT_PC_LIBS ${pc})
 endfunction()
 
 # kernel/<name>: an object library nuvk_<name>, linked into the module NUVKernel.arx; tests link
@@ -177,7 +206,11 @@ function(nuv_install_sdk)
     ${PROJECT_BINARY_DIR}/NUVKernelConfigVersion.cmake
     DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/NUVKernel)
   get_property(plats GLOBAL PROPERTY NUV_PLATFORM_LIBS)
+  get_property(support GLOBAL PROPERTY NUV_SUPPORT_PC_LIBS)
   set(NUV_PC_LIBS "-l:NUVKernel.arx")
+  foreach(s IN LISTS support)
+    string(APPEND NUV_PC_LIBS " ${s}")
+  endforeach()
   foreach(p IN LISTS plats)
     string(APPEND NUV_PC_LIBS " -l${p}")
   endforeach()

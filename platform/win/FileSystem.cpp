@@ -213,8 +213,11 @@ bool ReadNativeFile(const std::string& nativePath, std::string& bytes) {
     int fd = ::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    bool statFailed = ::fstat(fd, &st) != 0;
+    if (statFailed || S_ISDIR(st.st_mode)) {
+        int why = statFailed ? errno : EISDIR;
         ::close(fd);
+        errno = why;
         return false;
     }
     std::string out;
@@ -224,7 +227,9 @@ bool ReadNativeFile(const std::string& nativePath, std::string& bytes) {
         ssize_t n = ::read(fd, buf, sizeof buf);
         if (n < 0) {
             if (errno == EINTR) continue;
+            int why = errno;
             ::close(fd);
+            errno = why;
             return false;
         }
         if (n == 0) break;

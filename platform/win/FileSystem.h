@@ -59,7 +59,7 @@ bool ListFolder(const CString& path, CStringArray& names);
 // counts; the empty text after a final line feed does not. False when the file cannot be read.
 bool ReadTextLines(const CString& path, CStringArray& lines);
 
-// Whole-file bytes.
+// Whole-file bytes. On failure errno says why (EISDIR for a folder).
 bool ReadFileBytes(const CString& path, std::string& bytes);
 bool ReadNativeFile(const std::string& nativePath, std::string& bytes);
 

@@ -246,9 +246,31 @@ LONG KeyToRead(HKEY key, const Key*& out) {
     return out ? ERROR_SUCCESS : ERROR_KEY_DELETED;
 }
 
-// The API bytes of a stored value: REG_SZ as GBK with its terminating zero, others as stored.
+// REG_EXPAND_SZ is kept as the registry editor exports it: UTF-16 LE with its terminating zero.
+std::u16string Utf16LeText(const std::string& bytes) {
+    std::u16string text;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char16_t c = static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8);
+        if (c == 0) break;
+        text += c;
+    }
+    return text;
+}
+
+std::string Utf16LeBytes(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes + std::string(2, '\0');
+}
+
+// The API bytes of a stored value: the string types as GBK with their terminating zero, others
+// as stored.
 std::string ApiBytes(const Value& v) {
     if (v.type == REG_SZ) return NUVWin::Utf8ToGbk(v.data) + '\0';
+    if (v.type == REG_EXPAND_SZ) return NUVWin::Utf16ToGbk(Utf16LeText(v.data)) + '\0';
     return v.data;
 }
 
@@ -359,10 +381,10 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* d
     if (LONG rc = ResolveFor(key, KEY_SET_VALUE, root, path); rc != ERROR_SUCCESS) return rc;
     Value value{ToUtf8(valueName), type, std::string(reinterpret_cast<const char*>(data ? data : reinterpret_cast<const BYTE*>("")), size)};
     if (!Storable(value.name)) return ERROR_INVALID_PARAMETER;
-    if (type == REG_SZ) {
+    if (type == REG_SZ || type == REG_EXPAND_SZ) {
         std::size_t zero = value.data.find('\0');
         if (zero != std::string::npos) value.data.resize(zero);
-        value.data = NUVWin::GbkToUtf8(value.data);
+        value.data = type == REG_SZ ? NUVWin::GbkToUtf8(value.data) : Utf16LeBytes(NUVWin::GbkToUtf16(value.data));
     }
     return Mutate(root, [&](Document& doc, bool& changed) -> LONG {
         Key* k = doc.Find(path);

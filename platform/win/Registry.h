@@ -80,7 +80,9 @@ LONG RegCloseKey(HKEY key);
 // With `data` null only the size is returned. A REG_SZ value comes with its terminating zero and
 // its size counts it; ERROR_MORE_DATA (size set to what is needed) when the buffer is too small.
 LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type, LPBYTE data, LPDWORD size);
-// A REG_SZ value is the text up to its first zero byte (or `size` bytes if none).
+// A REG_SZ or REG_EXPAND_SZ value is the text up to its first zero byte (or `size` bytes if
+// none); both are GBK here. REG_EXPAND_SZ is kept in the file as the registry editor exports it
+// (hex(2): UTF-16 LE); its %VARIABLE% references are left for the reader to expand.
 LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data, DWORD size);
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName);
 // Deletes a key that has no subkeys (ERROR_ACCESS_DENIED otherwise, as the platform does).

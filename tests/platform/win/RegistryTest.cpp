@@ -277,6 +277,25 @@ TEST_F(Registry, HandEditedFileIsReadAndKeptOnRewrite) {
     EXPECT_FALSE(std::filesystem::exists(UserFile() + ".bak"));  // nothing was lost, so no copy
 }
 
+TEST_F(Registry, ExpandableStringsAreUtf16InTheFileAndGbkInTheApi) {
+    // As the registry editor exports them: hex(2), UTF-16 LE with the terminating zero.
+    // "%HOME%\中" is 25 00 48 00 4f 00 4d 00 45 00 25 00 5c 00 2d 4e 00 00.
+    dir_.Touch("machine.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\NUV]\n"
+                              "\"Root\"=hex(2):25,00,48,00,4f,00,4d,00,45,00,25,00,5c,00,2d,4e,00,00\n");
+    HKEY h = Open(HKEY_LOCAL_MACHINE, "Software\\NUV");
+    ASSERT_NE(h, nullptr);
+    DWORD type = 0;
+    EXPECT_EQ(Query(h, "Root", &type), "%HOME%\\" + std::string("\xD6\xD0", 2) + '\0');
+    EXPECT_EQ(type, static_cast<DWORD>(REG_EXPAND_SZ));
+    ASSERT_EQ(SetBytes(h, "Other", REG_EXPAND_SZ, "%A%" + kSheBeiGbk + '\0'), ERROR_SUCCESS);
+    RegCloseKey(h);
+    // 设备 is U+8BBE U+5907.
+    EXPECT_NE(ReadAll(dir_.File("machine.reg")).find("\"Other\"=hex(2):25,00,41,00,25,00,be,8b,07,59,00,00\n"),
+              std::string::npos)
+        << ReadAll(dir_.File("machine.reg"));
+    EXPECT_EQ(Get(HKEY_LOCAL_MACHINE, "Software\\NUV", "Other"), "%A%" + kSheBeiGbk);
+}
+
 TEST_F(Registry, BrokenLineIsReportedAndTheOriginalBackedUp) {
     const std::string hand = kHead + "[HKEY_CURRENT_USER\\Software\\NUV\\Settings]\n"
                                      "\"scale\"=\"60\"\nscale = 70 oops\n\"texthigh\"=\"4.0\"\n";
