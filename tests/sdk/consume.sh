@@ -24,12 +24,22 @@ cp "$src/consumer.cmake" "$work/cmake-src/CMakeLists.txt"
   "$cmake" --build "$work/cmake-build" >>"$work/cmake.log" 2>&1 || { cat "$work/cmake.log"; exit 1; }
 
 # Both run from the installed tree: the machine hive of the registry belongs in its share/nuv.
-machine=$(cd "$prefix" && pwd -P)/share/nuv/machine.reg
+share=$(cd "$prefix" && pwd -P)/share/nuv
+machine=$share/machine.reg
+# The installed machine hive's defaults (release, the kernel's component bit) are read; the
+# release the consumer writes over them is cut to its first two parts.
 expected="KTGX
 c9e8b1b8c3fbb3c6
 42-KTGX
 release 3.8.1
-machine $machine"
+machine $machine
+key Software\\NUV isnum 10
+version 3.8 kernel 1
+install $share/
+angles 1"
+for f in "$machine" "$share/sys/nuv.rx"; do [[ -f $f ]] || { echo "the installation tree lacks $f"; exit 1; }; done
+[[ -d $share/User ]] || { echo "the installation tree lacks $share/User"; exit 1; }
+grep -qx '"Group"="1"' "$machine" || { echo "$machine lacks the kernel's component bit:"; cat "$machine"; exit 1; }
 status=0
 for exe in "$work/consumer-pc" "$work/cmake-build/consumer"; do
   out=$(env -u NUV_REGISTRY_DIR XDG_CONFIG_HOME="$work/config" "$exe")

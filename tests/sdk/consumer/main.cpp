@@ -25,5 +25,17 @@ int main() {
     RegCloseKey(key);
     std::printf("release %s\n", buf);
     std::printf("machine %s\n", NUVWin::RegistryFilePath(HKEY_LOCAL_MACHINE).c_str());
+
+    // The support libraries and the settings, as the suite's modules use them.
+    std::printf("key %s isnum %d%d\n", ZQ::GetSoftRegItem().GetString(), ZQ::IsNum("14.00"), ZQ::IsNum("1e3"));
+    std::printf("version %s kernel %d\n", NUV::GetNUVVersion(0).GetString(),
+                NUV::HasInstallNUVGroup(NUV::NUVSOFT_KERNEL) ? 1 : 0);
+    CString install;
+    if (!NUV::GetNUVPath(install)) return 4;
+    std::printf("install %s\n", install.GetString());
+    std::printf("angles %d\n", [] {
+        double rotation = 0, side = 0;
+        return ZQ::GetRightTopAngles(3.14159265358979323846, rotation, side) && rotation == 0 ? 1 : 0;
+    }());
     return 0;
 }
