@@ -134,6 +134,19 @@ bool Utf16Lines(std::string_view bytes, bool bigEndian, std::vector<std::string>
     return true;
 }
 
+void BytesToLines(std::string_view b, bool unicode, std::vector<std::string>& read, Failure& fail) {
+    if (!unicode)
+        GbkLines(b, read, fail);
+    else if (b.starts_with("\xEF\xBB\xBF"))
+        Utf8Lines(b.substr(3), read, fail);
+    else if (b.starts_with("\xFF\xFE"))
+        Utf16Lines(b.substr(2), false, read, fail);
+    else if (b.starts_with("\xFE\xFF"))
+        Utf16Lines(b.substr(2), true, read, fail);
+    else
+        GbkLines(b, read, fail);
+}
+
 FO_ErrorStatus Read(const char* path, CStringArray& lines, bool emptyFirst, const char* commentPrefix,
                     CString* message, bool unicode) {
     Failure fail{FO_OK, {}};
@@ -147,18 +160,8 @@ FO_ErrorStatus Read(const char* path, CStringArray& lines, bool emptyFirst, cons
             if (!NUVWin::ReadFileBytes(CString(path), bytes)) {
                 FO_ErrorStatus s = StatusOfErrno(errno, CString(path));
                 fail = {s, Describe(s)};
-            } else if (!unicode) {
-                GbkLines(bytes, read, fail);
             } else {
-                std::string_view b(bytes);
-                if (b.starts_with("\xEF\xBB\xBF"))
-                    Utf8Lines(b.substr(3), read, fail);
-                else if (b.starts_with("\xFF\xFE"))
-                    Utf16Lines(b.substr(2), false, read, fail);
-                else if (b.starts_with("\xFE\xFF"))
-                    Utf16Lines(b.substr(2), true, read, fail);
-                else
-                    GbkLines(b, read, fail);
+                BytesToLines(bytes, unicode, read, fail);
             }
         } catch (const std::bad_alloc&) {
             fail = {FO_NOT_ENOUGH_MEMORY, Describe(FO_NOT_ENOUGH_MEMORY)};
@@ -184,6 +187,23 @@ FO_ErrorStatus ReadTextFileToStringArray(const char* path, CStringArray& lines, 
 FO_ErrorStatus ReadTextFileToStringArray2(const char* path, CStringArray& lines, bool emptyFirst,
                                           const char* commentPrefix, CString* message) {
     return Read(path, lines, emptyFirst, commentPrefix, message, true);
+}
+
+FO_ErrorStatus TextToStringArray(std::string_view bytes, CStringArray& lines, bool unicodeMarks, CString* message) {
+    Failure fail{FO_OK, {}};
+    std::vector<std::string> read;
+    try {
+        BytesToLines(bytes, unicodeMarks, read, fail);
+    } catch (const std::bad_alloc&) {
+        fail = {FO_NOT_ENOUGH_MEMORY, Describe(FO_NOT_ENOUGH_MEMORY)};
+    }
+    if (fail.status != FO_OK) {
+        if (message) *message = CString(fail.why);
+        return fail.status;
+    }
+    lines.RemoveAll();
+    for (std::string& line : read) lines.Add(CString(std::move(line)));
+    return FO_OK;
 }
 
 }  // namespace ZQ

@@ -2,6 +2,8 @@
 // (the numbers GetLastError reports), so a caller can show or compare them like any file error.
 #pragma once
 
+#include <string_view>
+
 #include "win/CString.h"
 
 namespace ZQ {
@@ -37,5 +39,11 @@ FO_ErrorStatus ReadTextFileToStringArray(const char* path, CStringArray& lines, 
 // not at all (FO_NO_UNICODE_TRANSLATION names the line). A file without a mark is GBK as above.
 FO_ErrorStatus ReadTextFileToStringArray2(const char* path, CStringArray& lines, bool emptyFirst = true,
                                           const char* commentPrefix = nullptr, CString* message = nullptr);
+
+// What the readers do with a file's bytes, for text already in memory: `unicodeMarks` false as
+// the first reader, true as the second. On failure `lines` is unchanged and `message` says why
+// (without a file name).
+FO_ErrorStatus TextToStringArray(std::string_view bytes, CStringArray& lines, bool unicodeMarks,
+                                 CString* message = nullptr);
 
 }  // namespace ZQ
