@@ -1,5 +1,6 @@
 // Connection strings come from callers and configuration files; the parser must stay in bounds
-// and every parsed pair must be found again by its key.
+// and every parsed pair must be found again by its key; values written with QuoteValue must come
+// back unchanged.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -19,5 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (why.empty()) {
         std::abort();  // a refusal always says why
     }
+    // Any two values written with QuoteValue come back whole and add no key.
+    std::string a = text.substr(0, size / 2), b = text.substr(size / 2);
+    NUVADO::ConnectionString built;
+    if (!built.Parse("A=" + NUVADO::ConnectionString::QuoteValue(a) + ";B=" + NUVADO::ConnectionString::QuoteValue(b) + ";"))
+        std::abort();
+    if (built.Pairs().size() != 2 || *built.Find("A") != a || *built.Find("B") != b) std::abort();
     return 0;
 }

@@ -1,17 +1,22 @@
 #include "db/AccessRecords.h"
 
+#include "ado/ConnectionString.h"
+
 namespace NUV {
 
+// Values holding ';' or quotes are quoted as the grammar allows, so a password or a file name can
+// never add a key of its own (another Data Source, say); ordinary values are written as they are.
 CString GetAccessConnectStr(const char* databasePath, const char* password) {
+    using NUVADO::ConnectionString;
     CString text = "Provider=Microsoft.Jet.OLEDB.4.0;";
     text += "Data Source=";
-    text += databasePath;
+    text += ConnectionString::QuoteValue(databasePath ? databasePath : "").c_str();
     text += ";";
     text += "Persist Security Info=False";
     text += ";";
     if (password) {
         text += "Jet OLEDB:Database Password=";
-        text += password;
+        text += ConnectionString::QuoteValue(password).c_str();
     }
     return text;
 }

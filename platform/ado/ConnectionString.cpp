@@ -80,6 +80,20 @@ bool ConnectionString::Parse(const std::string& text, std::string* error) {
     return true;
 }
 
+std::string ConnectionString::QuoteValue(const std::string& value) {
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    bool plain = value.find(';') == std::string::npos &&
+                 (value.empty() || (value.front() != '"' && value.front() != '\'' && !blank(value.front()) && !blank(value.back())));
+    if (plain) return value;
+    if (value.find('"') != std::string::npos && value.find('\'') == std::string::npos) return "'" + value + "'";
+    std::string out = "\"";
+    for (char c : value) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
 const std::string* ConnectionString::Find(const std::string& key) const {
     for (auto it = pairs_.rbegin(); it != pairs_.rend(); ++it)
         if (strcasecmp(it->first.c_str(), key.c_str()) == 0) return &it->second;

@@ -4,18 +4,55 @@ namespace {
 
 using namespace dbtest;
 
-TEST(AccessConnectStr, PasswordKeyOnlyForANonNullPassword) {
+// Ordinary values are written as they are; a value the grammar would read differently (a ';', a
+// quote at its start, blanks at its ends) is quoted, so it cannot add a key of its own.
+TEST(AccessConnectStr, PasswordKeyOnlyForANonNullPasswordAndValuesQuotedWhereNeeded) {
     struct Case {
+        const char* path;
         const char* password;
         const char* expected;
     } const cases[] = {
-        {nullptr, "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\a b\\x.mdb;Persist Security Info=False;"},
-        {"", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\a b\\x.mdb;Persist Security Info=False;"
-             "Jet OLEDB:Database Password="},
-        {"p;w", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\a b\\x.mdb;Persist Security Info=False;"
-                "Jet OLEDB:Database Password=p;w"},
+        {"C:\\a b\\x.mdb", nullptr, "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\a b\\x.mdb;Persist Security Info=False;"},
+        {"C:\\a b\\x.mdb", "", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\a b\\x.mdb;Persist Security Info=False;"
+                               "Jet OLEDB:Database Password="},
+        {"C:\\a b\\x.mdb", "p;w", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\a b\\x.mdb;Persist Security Info=False;"
+                                  "Jet OLEDB:Database Password=\"p;w\""},
+        {"C:\\a;b\\x.mdb", "say \"x\"", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=\"C:\\a;b\\x.mdb\";"
+                                          "Persist Security Info=False;Jet OLEDB:Database Password=say \"x\""},
+        {"x.mdb", "'q\"", "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=x.mdb;Persist Security Info=False;"
+                         "Jet OLEDB:Database Password=\"'q\"\"\""},
     };
-    for (const Case& c : cases) EXPECT_EQ(NUV::GetAccessConnectStr("C:\\a b\\x.mdb", c.password), c.expected);
+    for (const Case& c : cases) EXPECT_EQ(NUV::GetAccessConnectStr(c.path, c.password), c.expected) << c.password;
+}
+
+// A password (or a file name) holding a connection string of its own neither redirects the
+// connection to another file nor shortens the key the database is encrypted with.
+TEST(AccessConnectStr, AValueCannotRedirectTheConnection) {
+    TempDir dir;
+    const std::string victim = dir.Touch("victim.mdb"), other = dir.Touch("other.mdb");
+    const std::string trick = "x;Data Source=" + other;
+    {
+        CADODatabase db;
+        ASSERT_TRUE(db.Open(NUV::GetAccessConnectStr(other.c_str())));
+        Sql(db, "CREATE TABLE Secret (N LONG)");
+    }
+    {
+        CADODatabase db;
+        ASSERT_TRUE(db.Open(NUV::GetAccessConnectStr(victim.c_str(), trick.c_str()))) << db.GetLastErrorString();
+        Sql(db, "CREATE TABLE Secret (N LONG)");
+        Sql(db, "DROP TABLE Secret");
+    }
+    EXPECT_EQ(Shell(other, "SELECT name FROM sqlite_master"), "Secret\n") << "the other file was not touched";
+
+    const std::string keyed = dir.Touch("keyed.mdb");
+    {
+        CADODatabase db;
+        ASSERT_TRUE(db.Open(NUV::GetAccessConnectStr(keyed.c_str(), "a;b=c")));
+        Sql(db, "CREATE TABLE T (N LONG)");
+    }
+    CADODatabase shortKey, fullKey;
+    EXPECT_FALSE(shortKey.Open(NUV::GetAccessConnectStr(keyed.c_str(), "a")));
+    EXPECT_TRUE(fullKey.Open(NUV::GetAccessConnectStr(keyed.c_str(), "a;b=c"))) << fullKey.GetLastErrorString();
 }
 
 TEST(ADODatabase, MissingFileIsCapturedWithTheConnectionString) {

@@ -9,14 +9,15 @@
 #include "SqliteShell.h"
 #include "TempDir.h"
 #include "ado/Ado.h"
+#include "ado/ConnectionString.h"
 
 namespace adotest {
 
 using namespace NUVADO;
 
 inline std::string ConnStr(const std::string& path, const char* password = nullptr) {
-    std::string s = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + path + ";Persist Security Info=False;";
-    if (password) s += std::string("Jet OLEDB:Database Password=") + password;
+    std::string s = "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + ConnectionString::QuoteValue(path) + ";Persist Security Info=False;";
+    if (password) s += "Jet OLEDB:Database Password=" + ConnectionString::QuoteValue(password);
     return s;
 }
 

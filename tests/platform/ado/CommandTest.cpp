@@ -134,6 +134,36 @@ TEST(AdoParsers, ConnectionStringPairs) {
     for (const char* b : bad) EXPECT_FALSE(ConnectionString().Parse(b)) << b;
 }
 
+// A value put through QuoteValue comes back whole, and never adds or changes another key.
+TEST(AdoParsers, QuotedValuesComeBackUnchanged) {
+    struct Case {
+        const char* value;
+        const char* written;  // typed by hand from the grammar
+    } const cases[] = {
+        {"C:\\a b\\x.mdb", "C:\\a b\\x.mdb"},
+        {"", ""},
+        {"x;Data Source=other.mdb", "\"x;Data Source=other.mdb\""},
+        {"a;b=c", "\"a;b=c\""},
+        {"say \"hi\"; bye", "'say \"hi\"; bye'"},
+        {"it's; \"both\"", "\"it's; \"\"both\"\"\""},
+        {"'lead", "\"'lead\""},
+        {"\"lead", "'\"lead'"},
+        {" blank", "\" blank\""},
+        {"blank\t", "\"blank\t\""},
+        {"mid'dle\"quote", "mid'dle\"quote"},
+        {"a=b", "a=b"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        EXPECT_EQ(ConnectionString::QuoteValue(c.value), c.written);
+        ConnectionString cs;
+        ASSERT_TRUE(cs.Parse("Provider=P;Data Source=" + ConnectionString::QuoteValue(c.value) + ";Mode=Read"));
+        ASSERT_EQ(cs.Pairs().size(), 3u);
+        EXPECT_EQ(*cs.Find("Data Source"), c.value);
+        EXPECT_EQ(*cs.Find("Mode"), "Read");
+    }
+}
+
 TEST(AdoParsers, DesktopSqlIsRewrittenOnlyOutsideTextsAndComments) {
     struct Case {
         const char* in;

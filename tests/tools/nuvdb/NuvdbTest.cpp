@@ -37,7 +37,10 @@ protected:
         r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
         return r;
     }
-    std::string Shell(const std::string& sql) const { return Capture("sqlite3 '" + File("d.mdb") + "' \"" + sql + "\"").out; }
+    std::string Shell(const std::string& sql) const { return Shell("d.mdb", sql); }
+    std::string Shell(const std::string& db, const std::string& sql) const {
+        return Capture("sqlite3 '" + File(db) + "' \"" + sql + "\"").out;
+    }
     void Write(const std::string& name, const std::string& text) const { std::ofstream(File(name), std::ios::binary) << text; }
 
     TempDir dir_;
@@ -121,6 +124,17 @@ TEST_F(Nuvdb, WritesThroughLinksAndCreatesOnlyNewFiles) {
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.out.find("already exists"), std::string::npos) << r.out;
     EXPECT_FALSE(std::filesystem::exists(File("nowhere.mdb")));
+}
+
+// A password is the whole key, whatever it holds: it cannot end early or name another file.
+TEST_F(Nuvdb, PasswordsHoldingConnectionStringSyntaxStayWhole) {
+    ASSERT_EQ(Run("create q.mdb --password 'a;b=c'").status, 0);
+    EXPECT_EQ(Run("sql q.mdb 'select 1 as One' --csv --password 'a;b=c'").out, "One\n1\n");
+    EXPECT_EQ(Run("sql q.mdb 'select 1' --password a").status, 2);
+    ASSERT_EQ(Run("create other.mdb").status, 0);
+    ASSERT_EQ(Run("sql other.mdb 'CREATE TABLE Secret (N LONG)'").status, 0);
+    EXPECT_EQ(Run("sql q.mdb 'drop table Secret' --password 'x;Data Source=other.mdb'").status, 2);
+    EXPECT_EQ(Shell("other.mdb", "SELECT name FROM sqlite_master"), "Secret\n");
 }
 
 }  // namespace
