@@ -52,7 +52,8 @@ HRESULT ConnectionImpl::Open(const _bstr_t& connectionString, const _bstr_t&, co
     const std::string* mode = cs.Find("Mode");
     bool readOnly = mode && strcasestr(mode->c_str(), "read") && !strcasestr(mode->c_str(), "write");
 
-    CString gbkPath = CString::FromUtf8(path);
+    CString gbkPath;
+    if (!GbkPath(path, gbkPath, why)) Raise(static_cast<unsigned>(E_FAIL), "Could not open '" + path + "': " + why + ".", kEngineSource);
     std::string native = NUVWin::NativePath(gbkPath);
     struct stat sb {};
     if (path.empty() || stat(native.c_str(), &sb) != 0 || !S_ISREG(sb.st_mode))
@@ -158,7 +159,7 @@ _RecordsetPtr ConnectionImpl::OpenSchema(SchemaEnum schema) {
         c.definedSize = size;
         rs.columns.push_back(c);
     };
-    auto text = [](const std::string& s) { return _variant_t(_bstr_t(std::u16string_view(Utf8To16(s)))); };
+    auto text = [](const std::string& s) { return _variant_t(_bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(s)))); };
     _variant_t null;
     null.vt = VT_NULL;
     std::vector<std::pair<std::string, std::string>> tables;  // name, type

@@ -5,7 +5,7 @@
 namespace NUVADO::detail {
 
 void Raise(unsigned hr, const std::string& description, const char* source) {
-    std::u16string d = Utf8To16(description);
+    std::u16string d = NUVWin::Utf8ToUtf16(description);
     throw _com_error(static_cast<HRESULT>(hr), _bstr_t(source), _bstr_t(std::u16string_view(d)));
 }
 

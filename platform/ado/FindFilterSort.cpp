@@ -57,7 +57,7 @@ HRESULT RecordsetImpl::Find(const _bstr_t& criteria, long skip, SearchDirectionE
                                             (why.empty() ? std::string("no criteria") : why) + ").",
                   kRecordsetSource);
         std::vector<int> cols;
-        for (const std::string& n : c.FieldNames()) cols.push_back(ColumnIndex(_variant_t(_bstr_t(std::u16string_view(Utf8To16(n))))));
+        for (const std::string& n : c.FieldNames()) cols.push_back(ColumnIndex(_variant_t(_bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(n))))));
         find_ = std::move(c);
         findCols_ = std::move(cols);
         findText_ = text;
@@ -121,7 +121,7 @@ void RecordsetImpl::PutFilter(const _variant_t& criteria) {
               "Arguments are of the wrong type, are out of acceptable range, or are in conflict with one another (" + why + ").",
               kRecordsetSource);
     std::vector<int> cols;
-    for (const std::string& n : c.FieldNames()) cols.push_back(ColumnIndex(_variant_t(_bstr_t(std::u16string_view(Utf8To16(n))))));
+    for (const std::string& n : c.FieldNames()) cols.push_back(ColumnIndex(_variant_t(_bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(n))))));
     filter_ = std::move(c);
     filterCols_ = std::move(cols);
     filterValue_ = criteria;
@@ -153,7 +153,7 @@ void RecordsetImpl::PutSort(const _bstr_t& sort) {
             }
         }
         if (part.size() >= 2 && part.front() == '[' && part.back() == ']') part = part.substr(1, part.size() - 2);
-        keys.emplace_back(ColumnIndex(_variant_t(_bstr_t(std::u16string_view(Utf8To16(part))))), desc);
+        keys.emplace_back(ColumnIndex(_variant_t(_bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(part))))), desc);
     }
     sortText_ = text;
     // Clearing a sort that is not set changes nothing: the current record stays, and a bound

@@ -122,7 +122,7 @@ HRESULT RecordsetImpl::Open(const _variant_t& source, const _variant_t& activeCo
             persist = true;
         } else {
             conn.CreateInstance(CLSID_Connection);
-            conn->Open(_bstr_t(std::u16string_view(Utf8To16(cs))), _bstr_t(""), _bstr_t(""), -1);
+            conn->Open(_bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(cs))), _bstr_t(""), _bstr_t(""), -1);
         }
     } else if (conn_) {
         conn = conn_;
@@ -133,12 +133,15 @@ HRESULT RecordsetImpl::Open(const _variant_t& source, const _variant_t& activeCo
     }
     if (persist) {
         std::string path = text;
-        std::string native = NUVWin::NativePath(CString::FromUtf8(path));
+        CString gbkPath;
+        std::string why;
+        if (!GbkPath(path, gbkPath, why))
+            Raise(static_cast<unsigned>(E_FAIL), "Could not open '" + path + "': " + why + ".", "Microsoft Cursor Engine");
+        std::string native = NUVWin::NativePath(gbkPath);
         std::string bytes;
         if (!NUVWin::ReadNativeFile(native, bytes))
             Raise(static_cast<unsigned>(E_FAIL), "Could not find file '" + path + "'.", "Microsoft Cursor Engine");
         Rowset rs;
-        std::string why;
         if (!ReadRowsetXml(bytes, rs, &why))
             Raise(static_cast<unsigned>(E_FAIL), "Recordset cannot be created from '" + path + "': " + why + ".", "Microsoft Cursor Engine");
         Attach(SnapshotFromRowset(rs), nullptr, cursor, lock == adLockReadOnly ? adLockReadOnly : adLockBatchOptimistic, "", {}, {});
@@ -399,7 +402,7 @@ EditModeEnum RecordsetImpl::GetEditMode() {
     return edit_;
 }
 
-_bstr_t RecordsetImpl::GetSource() { return _bstr_t(std::u16string_view(Utf8To16(filePath_.empty() ? sql_ : filePath_))); }
+_bstr_t RecordsetImpl::GetSource() { return _bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(filePath_.empty() ? sql_ : filePath_))); }
 
 void RecordsetImpl::PutRefActiveConnection(_Connection* c) {
     if (open_) Raise(adErrObjectOpen, "Operation is not allowed when the object is open.", kRecordsetSource);
@@ -425,7 +428,7 @@ HRESULT RecordsetImpl::Requery(long) {
     _ConnectionPtr conn = conn_;
     Attach(std::move(snap), conn, cursor_, lock_, sql_, params_, paramTypes_);
     if (!IsMissing(filter) && filter.vt == VT_BSTR) PutFilter(filter);
-    if (!sort.empty()) PutSort(_bstr_t(std::u16string_view(Utf8To16(sort))));
+    if (!sort.empty()) PutSort(_bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(sort))));
     return S_OK;
 }
 

@@ -11,7 +11,9 @@ HRESULT RecordsetImpl::Save(const _variant_t& destination, PersistFormatEnum for
     if (destination.vt != VT_BSTR || SysStringLen(destination.bstrVal) == 0) RaiseBadArgument(kRecordsetSource);
     FinishPendingEdit();
     std::string path = VariantTextUtf8(destination);
-    CString gbkPath = CString::FromUtf8(path);
+    CString gbkPath;
+    std::string why;
+    if (!GbkPath(path, gbkPath, why)) Raise(0x80030003u, "Could not write the file '" + path + "': " + why + ".", "Microsoft Cursor Engine");
     std::string native = NUVWin::NativePath(gbkPath);
     // As on the platform, an existing file is not overwritten, except the file the rows came from.
     if (NUVWin::PathExists(gbkPath) && NUVWin::NativePath(CString::FromUtf8(filePath_)) != native)
@@ -39,8 +41,9 @@ HRESULT RecordsetImpl::Save(const _variant_t& destination, PersistFormatEnum for
         rows.push_back(rs.cells.size() / (n ? n : 1));
         for (std::size_t c = 0; c < n; ++c) snap_->CopyOut(r, c, rs.cells.emplace_back());
     }
-    std::string xml = WriteRowsetXml(rs, rows, lock_ != adLockReadOnly);
-    std::string why;
+    std::string xml, problem;
+    if (!WriteRowsetXml(rs, rows, lock_ != adLockReadOnly, xml, &problem))
+        Raise(static_cast<unsigned>(E_FAIL), "Could not save '" + path + "': " + problem + ".", "Microsoft Cursor Engine");
     if (!NUVWin::WriteNativeFileAtomic(native, xml, &why))
         Raise(0x80030003u, "Could not write the file '" + path + "': " + why + ".", "Microsoft Cursor Engine");
     return S_OK;
@@ -65,13 +68,13 @@ _bstr_t RecordsetImpl::GetString(StringFormatEnum format, long numRows, const _b
             VARIANT scratch;
             std::string_view text;
             if (snap_->ArenaText(r, c, text)) {
-                out += Utf8To16(text);
+                out += NUVWin::Utf8ToUtf16(text);
                 continue;
             }
             const VARIANT& v = snap_->Read(r, c, scratch);
             if (v.vt == VT_NULL || v.vt == VT_EMPTY) out += nul;
             else if (v.vt == VT_BSTR) out.append(v.bstrVal, SysStringLen(v.bstrVal));
-            else out += Utf8To16(VariantTextUtf8(v));
+            else out += NUVWin::Utf8ToUtf16(VariantTextUtf8(v));
         }
         out += rd;
         ++pos_;

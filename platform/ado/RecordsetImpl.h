@@ -76,7 +76,7 @@ public:
     HRESULT Find(const _bstr_t& criteria, long skipRecords, SearchDirectionEnum direction, const _variant_t& start) override;
     _variant_t GetFilter() override { return filterValue_; }
     void PutFilter(const _variant_t& criteria) override;
-    _bstr_t GetSort() override { return _bstr_t(std::u16string_view(Utf8To16(sortText_))); }
+    _bstr_t GetSort() override { return _bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(sortText_))); }
     void PutSort(const _bstr_t& sort) override;
     HRESULT Save(const _variant_t& destination, PersistFormatEnum format) override;
     _RecordsetPtr Clone(LockTypeEnum lockType) override;

@@ -18,7 +18,6 @@ namespace NUVADO {
 
 namespace {
 
-using detail::Utf8To16;
 using detail::VariantTextUtf8;
 
 struct XmlType {
@@ -58,24 +57,44 @@ bool ValidXmlName(const std::string& s) {
     return strncasecmp(s.c_str(), "xml", 3) != 0;
 }
 
-void Escape(std::string& out, const std::string& s) {
-    for (char c : s) {
+// Appends UTF-8 text escaped for an attribute value (tab and line breaks as references, so they
+// survive attribute normalisation). False, saying why in `problem`, for text XML 1.0 cannot carry
+// in any form: bytes that are not UTF-8, control characters other than those three, U+FFFE and
+// U+FFFF. Such text is refused rather than written as a file no XML reader accepts.
+bool Escape(std::string& out, std::string_view s, std::string* problem = nullptr) {
+    if (std::size_t bad = NUVWin::FindInvalidUtf8(s); bad != std::string_view::npos) {
+        if (problem) *problem = "bytes that are not UTF-8 (at byte " + std::to_string(bad + 1) + ")";
+        return false;
+    }
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        char c = s[i];
         switch (c) {
         case '&': out += "&amp;"; break;
         case '<': out += "&lt;"; break;
         case '>': out += "&gt;"; break;
         case '\'': out += "&apos;"; break;
         case '"': out += "&quot;"; break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "&#%d;", c);
-                out += buf;
-            } else {
-                out += c;
+        case '\t': out += "&#9;"; break;
+        case '\n': out += "&#10;"; break;
+        case '\r': out += "&#13;"; break;
+        default: {
+            auto u = static_cast<unsigned char>(c);
+            bool nonCharacter = u == 0xEF && i + 2 < s.size() && static_cast<unsigned char>(s[i + 1]) == 0xBF &&
+                                (static_cast<unsigned char>(s[i + 2]) & 0xFE) == 0xBE;
+            if (u < 0x20 || nonCharacter) {
+                if (problem) {
+                    char buf[64];
+                    std::snprintf(buf, sizeof buf, "the character U+%04X, which XML 1.0 cannot hold",
+                                  u < 0x20 ? u : 0xFFFEu + (static_cast<unsigned char>(s[i + 2]) & 1));
+                    *problem = buf;
+                }
+                return false;
             }
+            out += c;
+        }
         }
     }
+    return true;
 }
 
 std::string RealText(double d) {
@@ -85,7 +104,9 @@ std::string RealText(double d) {
     return buf;
 }
 
-std::string ValueText(const VARIANT& v, DataTypeEnum type) {
+// The value as the file holds it. Texts are converted strictly: an unpaired surrogate cannot be
+// written and is refused (with `problem`) rather than replaced.
+std::string ValueText(const VARIANT& v, DataTypeEnum type, std::string* problem) {
     switch (v.vt) {
     case VT_R8: return RealText(v.dblVal);
     case VT_R4: {
@@ -115,13 +136,24 @@ std::string ValueText(const VARIANT& v, DataTypeEnum type) {
         return out;
     }
     (void)type;
+    if (v.vt == VT_BSTR) {
+        std::string out;
+        std::size_t bad = 0;
+        if (!NUVWin::TryUtf16ToUtf8(std::u16string_view(v.bstrVal, SysStringLen(v.bstrVal)), out, &bad) && problem) {
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "an unpaired surrogate (U+%04X)", static_cast<unsigned>(v.bstrVal[bad]));
+            *problem = buf;
+            return {};
+        }
+        return out;
+    }
     return VariantTextUtf8(v);
 }
 
 }  // namespace
 
-std::string WriteRowsetXml(const Rowset& rs, const std::vector<std::size_t>& rows, bool updatable) {
-    std::string x;
+bool WriteRowsetXml(const Rowset& rs, const std::vector<std::size_t>& rows, bool updatable, std::string& x, std::string* error) {
+    x.clear();
     x += "<xml xmlns:s='uuid:BDC6E3F0-6DA3-11d1-A2A3-00AA00C14882'\n"
          "\txmlns:dt='uuid:C2F41010-65B3-11d1-A29F-00AA00C14882'\n"
          "\txmlns:rs='urn:schemas-microsoft-com:rowset'\n"
@@ -146,9 +178,13 @@ std::string WriteRowsetXml(const Rowset& rs, const std::vector<std::size_t>& row
         x += "\t\t<s:AttributeType name='";
         Escape(x, attr[c]);
         x += "'";
+        std::string problem;
         if (attr[c] != col.name) {
             x += " rs:name='";
-            Escape(x, col.name);
+            if (!Escape(x, col.name, &problem)) {
+                if (error) *error = "the name of field " + std::to_string(c + 1) + " holds " + problem;
+                return false;
+            }
             x += "'";
         }
         x += " rs:number='" + std::to_string(c + 1) + "'";
@@ -156,9 +192,12 @@ std::string WriteRowsetXml(const Rowset& rs, const std::vector<std::size_t>& row
         x += " rs:writeunknown='true'";
         if (!col.baseTable.empty()) {
             x += " rs:basetable='";
-            Escape(x, col.baseTable);
+            bool ok = Escape(x, col.baseTable, &problem);
             x += "' rs:basecolumn='";
-            Escape(x, col.baseColumn);
+            if (!ok || !Escape(x, col.baseColumn, &problem)) {
+                if (error) *error = "the base table or column of field '" + col.name + "' holds " + problem;
+                return false;
+            }
             x += "'";
         }
         if (col.key) x += " rs:keycolumn='true'";
@@ -177,7 +216,8 @@ std::string WriteRowsetXml(const Rowset& rs, const std::vector<std::size_t>& row
     }
     x += "\t\t<s:extends type='rs:rowbase'/>\n\t</s:ElementType>\n</s:Schema>\n<rs:data>\n";
     std::size_t n = rs.columns.size();
-    for (std::size_t r : rows) {
+    for (std::size_t k = 0; k < rows.size(); ++k) {
+        std::size_t r = rows[k];
         x += "\t<z:row";
         for (std::size_t c = 0; c < n; ++c) {
             const VARIANT& v = rs.cells[r * n + c];
@@ -185,13 +225,18 @@ std::string WriteRowsetXml(const Rowset& rs, const std::vector<std::size_t>& row
             x += " ";
             Escape(x, attr[c]);
             x += "='";
-            Escape(x, ValueText(v, rs.columns[c].type));
+            std::string problem;
+            std::string text = ValueText(v, rs.columns[c].type, &problem);
+            if (!problem.empty() || !Escape(x, text, &problem)) {
+                if (error) *error = "field '" + rs.columns[c].name + "' of row " + std::to_string(k + 1) + " holds " + problem;
+                return false;
+            }
             x += "'";
         }
         x += "/>\n";
     }
     x += "</rs:data>\n</xml>\n";
-    return x;
+    return true;
 }
 
 namespace {
@@ -251,7 +296,7 @@ bool ParseValue(const char* text, const RowsetColumn& col, _variant_t& out) {
         out = _variant_t::FromBytes(bytes.data(), bytes.size());
         return true;
     }
-    _variant_t s(_bstr_t(std::u16string_view(Utf8To16(text))));
+    _variant_t s(_bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(text))));
     if (vt == VT_BSTR) {
         out = std::move(s);
         return true;

@@ -27,7 +27,11 @@ struct Rowset {
 
 // Reads a rowset XML document (UTF-8). Raises nothing: false with a reason on malformed input.
 bool ReadRowsetXml(const std::string& xml, Rowset& out, std::string* error);
-// Writes the document for the given rows (indices into out.cells / columns).
-std::string WriteRowsetXml(const Rowset& rowset, const std::vector<std::size_t>& rows, bool updatable);
+// Writes the document for the given rows (indices into out.cells / columns). False, naming the
+// field and row, when a text cannot be written as XML 1.0 (a control character other than tab
+// and line breaks, U+FFFE, U+FFFF, an unpaired surrogate, bytes that are not UTF-8): such text is
+// refused, never written in a form readers reject or changed.
+bool WriteRowsetXml(const Rowset& rowset, const std::vector<std::size_t>& rows, bool updatable, std::string& xml,
+                    std::string* error = nullptr);
 
 }  // namespace NUVADO

@@ -175,7 +175,7 @@ std::shared_ptr<Snapshot> SnapshotFromRowset(const Rowset& rs) {
     for (const RowsetColumn& rc : rs.columns) {
         Column c;
         c.name = rc.name;
-        c.wname = Utf8To16(rc.name);
+        c.wname = NUVWin::Utf8ToUtf16(rc.name);
         c.type = rc.type;
         c.definedSize = rc.definedSize;
         c.attributes = rc.attributes;

@@ -52,11 +52,11 @@ void SqlNz(sqlite3_context* ctx, int argc, sqlite3_value** v) {
 // Characters of a UTF-8 text: for Left/Right/Mid/Len, which count characters, not bytes.
 std::u16string Chars(sqlite3_value* v) {
     const unsigned char* s = sqlite3_value_text(v);
-    return s ? Utf8To16(reinterpret_cast<const char*>(s)) : std::u16string();
+    return s ? NUVWin::Utf8ToUtf16(reinterpret_cast<const char*>(s)) : std::u16string();
 }
 
 void ResultChars(sqlite3_context* ctx, std::u16string_view w) {
-    std::string s = Utf16To8(w);
+    std::string s = NUVWin::Utf16ToUtf8(w);
     sqlite3_result_text(ctx, s.c_str(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
 }
 

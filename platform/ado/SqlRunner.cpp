@@ -71,7 +71,7 @@ std::shared_ptr<Snapshot> Load(Database& db, sqlite3_stmt* st, const std::string
         Column c;
         const char* name = sqlite3_column_name(st, i);
         c.name = name ? name : "";
-        c.wname = Utf8To16(c.name);
+        c.wname = NUVWin::Utf8ToUtf16(c.name);
         const char* decl = sqlite3_column_decltype(st, i);
         const char* table = sqlite3_column_table_name(st, i);
         const char* origin = sqlite3_column_origin_name(st, i);

@@ -68,7 +68,7 @@ void BindValue(sqlite3_stmt* st, int index, const VARIANT& v, DataTypeEnum type)
     }
     case VT_BSTR: {
         std::string s;
-        AppendUtf16As8(s, t.bstrVal, SysStringLen(t.bstrVal));
+        NUVWin::AppendUtf16AsUtf8(s, std::u16string_view(t.bstrVal, SysStringLen(t.bstrVal)));
         BindText(st, index, s);
         return;
     }

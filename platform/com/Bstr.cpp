@@ -65,8 +65,8 @@ std::u16string _bstr_t::u16() const {
 }
 
 std::string _bstr_t::utf8() const {
-    std::u16string w = u16();
-    return NUVWin::GbkToUtf8(NUVWin::Utf16ToGbk(w));
+    if (!data_ || !data_->wide) return {};
+    return NUVWin::Utf16ToUtf8(std::u16string_view(data_->wide, SysStringLen(data_->wide)));
 }
 
 BSTR _bstr_t::copy() const {

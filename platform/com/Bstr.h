@@ -34,6 +34,8 @@ public:
 
     std::uint32_t length() const { return data_ ? SysStringLen(data_->wide) : 0; }
     bool operator!() const { return !data_; }
+    // The text as UTF-8, straight from the wide form: every character kept (an unpaired surrogate,
+    // which UTF-8 cannot hold, becomes U+FFFD).
     std::string utf8() const;
     std::u16string u16() const;
 

@@ -5,7 +5,6 @@
 
 #include "excel/AppState.h"
 #include "excel/Automation.h"
-#include "win/Encoding.h"
 
 namespace NUVExcel {
 
@@ -107,7 +106,7 @@ void _Application::PutSheetsInNewWorkbook(long count) {
 
 _bstr_t _Application::GetActivePrinter() {
     CheckRunning();
-    return _bstr_t(NUVWin::Utf8ToGbk(state_->printer).c_str());
+    return TextBstr(state_->printer);
 }
 
 void _Application::PutActivePrinter(const _bstr_t& printer) {

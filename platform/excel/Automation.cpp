@@ -9,7 +9,7 @@
 namespace NUVExcel {
 
 [[noreturn]] void Fail(const std::string& description) {
-    _com_issue_errorex(XL_E_FAILED, "Excel", NUVWin::Utf8ToGbk(description).c_str());
+    throw _com_error(XL_E_FAILED, _bstr_t("Excel"), TextBstr(description));  // every character kept
 }
 
 [[noreturn]] void Disconnected() {
@@ -34,25 +34,17 @@ bool SameNameNoCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() && strncasecmp(a.c_str(), b.c_str(), a.size()) == 0;
 }
 
-// Unicode text straight into a variant (not through GBK, which lacks many characters).
-_variant_t TextVariant(const std::string& utf8) {
-    std::u16string w;
-    w.reserve(utf8.size());
-    for (std::size_t i = 0; i < utf8.size();) {
-        auto c = static_cast<unsigned char>(utf8[i]);
-        int n = c < 0x80 ? 1 : c < 0xE0 ? 2 : c < 0xF0 ? 3 : 4;
-        char32_t cp = n == 1 ? c : c & (0x3F >> (n - 1));
-        for (int k = 1; k < n && i + k < utf8.size(); ++k) cp = (cp << 6) | (utf8[i + k] & 0x3F);
-        i += n;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            w.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            w.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            w.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return _variant_t(_bstr_t(std::u16string_view(w)));
+_bstr_t TextBstr(const std::string& utf8) { return _bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(utf8))); }
+
+_variant_t TextVariant(const std::string& utf8) { return _variant_t(TextBstr(utf8)); }
+
+CString PathArgument(const _bstr_t& name, const char* doing) {
+    std::string gbk;
+    std::size_t bad = 0;
+    if (!NUVWin::TryUtf16ToGbk(name.u16(), gbk, &bad))
+        Fail(std::string("Cannot ") + doing + " '" + name.utf8() + "': character " + std::to_string(bad + 1) +
+             " of the file name has no form in the system code page (GBK)");
+    return CString(gbk);
 }
 
 }  // namespace NUVExcel

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "com/Com.h"
+#include "win/CString.h"
 
 namespace NUVExcel {
 
@@ -23,7 +24,11 @@ long LongArg(const _variant_t& v);
 void CheckCell(long row, long col);
 // Sheet and book names compare without regard to ASCII case.
 bool SameNameNoCase(const std::string& a, const std::string& b);
-// Unicode text straight into a variant (not through GBK, which lacks many characters).
+// Text handed back as Unicode, straight from UTF-8 (not through GBK, which lacks many characters).
+_bstr_t TextBstr(const std::string& utf8);
 _variant_t TextVariant(const std::string& utf8);
+// A file name argument as the file layer takes it (GBK); refused, saying which character, when
+// the name holds one GBK cannot: the file would otherwise be written under another name.
+CString PathArgument(const _bstr_t& name, const char* doing);
 
 }  // namespace NUVExcel

@@ -22,12 +22,12 @@ SheetsPtr _Workbook::GetWorksheets() {
 
 _bstr_t _Workbook::GetName() {
     CheckOpen();
-    return _bstr_t(NUVWin::Utf8ToGbk(book_->name).c_str());
+    return TextBstr(book_->name);
 }
 
 _bstr_t _Workbook::GetFullName() {
     CheckOpen();
-    return _bstr_t(NUVWin::Utf8ToGbk(book_->fullName.empty() ? book_->name : book_->fullName).c_str());
+    return TextBstr(book_->fullName.empty() ? book_->name : book_->fullName);
 }
 
 VARIANT_BOOL _Workbook::GetSaved() {
@@ -49,7 +49,7 @@ void _Workbook::SaveAs(const _variant_t& Filename, const _variant_t& FileFormat,
         if (!IsMissing(*p) && p->vt != VT_EMPTY && _bstr_t(*p).length() > 0)
             Fail("Password protection is not supported by the workbook writer");
     _bstr_t name = Filename;
-    CString gbk(static_cast<const char*>(name) ? static_cast<const char*>(name) : "");
+    CString gbk = PathArgument(name, "save");
     if (gbk.IsEmpty()) Fail("SaveAs needs a file name");
     std::string native = NUVWin::NativePath(gbk);
     try {

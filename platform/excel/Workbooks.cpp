@@ -27,7 +27,7 @@ _WorkbookPtr Workbooks::Add(const _variant_t& Template) {
         book = NewBook(*app_, app_->sheetsInNewWorkbook);
     } else {
         _bstr_t path = Template;
-        CString gbk(static_cast<const char*>(path) ? static_cast<const char*>(path) : "");
+        CString gbk = PathArgument(path, "open the template");
         std::string native = NUVWin::NativePath(gbk);
         book = std::make_shared<BookState>();
         try {

@@ -12,7 +12,7 @@ namespace {
 
 bool ValidSheetName(const std::string& name) {
     if (name.empty()) return false;
-    std::u16string w = NUVWin::GbkToUtf16(NUVWin::Utf8ToGbk(name));
+    std::u16string w = NUVWin::Utf8ToUtf16(name);
     if (w.size() > 31) return false;
     if (name.find_first_of(":\\/?*[]") != std::string::npos) return false;
     return name.front() != '\'' && name.back() != '\'';
@@ -28,7 +28,7 @@ using namespace NUVExcel;
 
 _bstr_t _Worksheet::GetName() {
     ref_.Check();
-    return _bstr_t(std::u16string_view(TextVariant(ref_.sheet->name).bstrVal));
+    return TextBstr(ref_.sheet->name);
 }
 
 void _Worksheet::PutName(const _bstr_t& name) {

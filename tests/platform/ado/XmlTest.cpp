@@ -8,6 +8,7 @@
 #include "AdoTestUtil.h"
 #include "ado/RowsetXml.h"
 #include "com/OleDateTime.h"
+#include "win/Encoding.h"
 
 namespace {
 
@@ -148,8 +149,10 @@ TEST(AdoXml, ControlCharactersAndMarkupSurviveAttributes) {
     rs.columns.push_back(c);
     const char* texts[] = {"a\nb\tc\r\nd", "<&'\">", " lead and trail "};
     for (const char* t : texts) rs.cells.emplace_back(_variant_t(t));
-    std::string xml = WriteRowsetXml(rs, {0, 1, 2}, false);
+    std::string xml;
+    ASSERT_TRUE(WriteRowsetXml(rs, {0, 1, 2}, false, xml));
     EXPECT_NE(xml.find("rs:name='Note text'"), std::string::npos);
+    EXPECT_NE(xml.find("a&#10;b&#9;c&#13;&#10;d"), std::string::npos) << "line breaks and tabs survive normalisation";
     Rowset back;
     std::string why;
     ASSERT_TRUE(ReadRowsetXml(xml, back, &why)) << why;
@@ -157,6 +160,86 @@ TEST(AdoXml, ControlCharactersAndMarkupSurviveAttributes) {
     EXPECT_EQ(back.columns[0].name, "Note text");
     for (std::size_t i = 0; i < 3; ++i)
         EXPECT_STREQ(static_cast<const char*>(static_cast<_bstr_t>(back.cells[i])), texts[i]);
+}
+
+// XML 1.0 has no form for most control characters, U+FFFE and U+FFFF, and UTF-8 none for an
+// unpaired surrogate: such a text is refused, naming the field and row, and nothing is written.
+TEST(AdoXml, TextXmlCannotCarryIsRefusedNamingFieldAndRow) {
+    struct Case {
+        _variant_t value;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {_variant_t(_bstr_t(u"a\u0001b")), "U+0001"},
+        {_variant_t(_bstr_t(u"\u001F")), "U+001F"},
+        {_variant_t(_bstr_t(u"x\u000B")), "U+000B"},
+        {_variant_t(_bstr_t(u"\uFFFE")), "U+FFFE"},
+        {_variant_t(_bstr_t(u"end\uFFFF")), "U+FFFF"},
+        {_variant_t(_bstr_t(std::u16string(u"s") + char16_t(0xD800))), "unpaired surrogate (U+D800)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.reason);
+        Rowset rs;
+        RowsetColumn col;
+        col.name = "Note";
+        rs.columns.push_back(col);
+        rs.cells.emplace_back(_variant_t("fine"));
+        rs.cells.push_back(c.value);
+        std::string xml, why;
+        EXPECT_FALSE(WriteRowsetXml(rs, {0, 1}, false, xml, &why));
+        EXPECT_NE(why.find("field 'Note' of row 2"), std::string::npos) << why;
+        EXPECT_NE(why.find(c.reason), std::string::npos) << why;
+    }
+    // The characters just inside the allowed ranges are written and read back.
+    Rowset rs;
+    rs.columns.emplace_back();
+    rs.columns[0].name = "Note";
+    const std::u16string edge = u"\u0020\uD7FF\uE000\uFFFD\U00010000\U0010FFFF\t";
+    rs.cells.emplace_back(_bstr_t(std::u16string_view(edge)));
+    std::string xml, why;
+    ASSERT_TRUE(WriteRowsetXml(rs, {0}, false, xml, &why)) << why;
+    Rowset back;
+    ASSERT_TRUE(ReadRowsetXml(xml, back, &why)) << why;
+    EXPECT_EQ(_bstr_t(back.cells[0]).u16(), edge);
+    // An outside XML 1.0 parser (Python's expat) accepts the file and reads the same text.
+    TempDir peer;
+    std::ofstream(peer.File("edge.xml"), std::ios::binary) << xml;
+    std::string cmd = "/usr/bin/python3 -c \"import sys, xml.dom.minidom as m; "
+                      "r = m.parse(sys.argv[1]).getElementsByTagName('z:row')[0]; "
+                      "sys.stdout.buffer.write(r.getAttribute('Note').encode('utf-16-le'))\" '" + peer.File("edge.xml") + "'";
+    FILE* p = popen(cmd.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string out;
+    char buf[256];
+    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+    ASSERT_EQ(pclose(p), 0) << "expat refused the file";
+    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(out.data()), out.size() / 2), edge);
+
+    // Through a record set: the save fails with the reason and leaves no file.
+    TempDir dir;
+    _ConnectionPtr conn = Connect(dir.Touch("x.mdb"));
+    Exec(conn, "CREATE TABLE T (ID COUNTER, Note TEXT(20))");
+    Exec(conn, "INSERT INTO T (Note) VALUES ('ok'), ('bell' || char(7))");
+    std::string d;
+    EXPECT_NE(ErrorOf([&] { OpenRs(conn, "select * from T order by ID")->Save(dir.File("t.xml").c_str(), adPersistXML); }, &d), 0u);
+    EXPECT_NE(d.find("field 'Note' of row 2 holds the character U+0007"), std::string::npos) << d;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("t.xml")));
+}
+
+// A file name the system code page cannot hold is refused, not saved under another name.
+TEST(AdoXml, FileNamesGbkCannotHoldAreRefused) {
+    TempDir dir;
+    _ConnectionPtr conn = Connect(dir.Touch("x.mdb"));
+    Exec(conn, "CREATE TABLE T (N LONG)");
+    const std::string path = dir.File("\xED\x95\x9C.xml");  // 한.xml
+    std::string d;
+    EXPECT_EQ(ErrorOf([&] {
+                  OpenRs(conn, "select * from T")
+                      ->Save(_variant_t(_bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(path)))), adPersistXML);
+              }, &d),
+              0x80030003u);
+    EXPECT_NE(d.find("GBK"), std::string::npos) << d;
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST(AdoXml, MalformedFilesAreRefusedWithAReason) {
@@ -197,7 +280,8 @@ TEST(AdoXml, StandInNamesNeverCollideWithRealOnes) {
         rs.columns.push_back(col);
     }
     for (int v = 0; v < 4; ++v) rs.cells.emplace_back(static_cast<long>(v));
-    std::string xml = NUVADO::WriteRowsetXml(rs, {0}, true);
+    std::string xml;
+    ASSERT_TRUE(NUVADO::WriteRowsetXml(rs, {0}, true, xml));
     NUVADO::Rowset back;
     std::string why;
     ASSERT_TRUE(NUVADO::ReadRowsetXml(xml, back, &why)) << why;
@@ -217,7 +301,9 @@ TEST(AdoXml, TextInADateColumnComesBackAsText) {
     rs.cells.emplace_back(COleDateTime(2006, 5, 1, 13, 45, 0).m_dt, VT_DATE);
     std::string why;
     NUVADO::Rowset back;
-    ASSERT_TRUE(NUVADO::ReadRowsetXml(NUVADO::WriteRowsetXml(rs, {0, 1}, true), back, &why)) << why;
+    std::string xml;
+    ASSERT_TRUE(NUVADO::WriteRowsetXml(rs, {0, 1}, true, xml));
+    ASSERT_TRUE(NUVADO::ReadRowsetXml(xml, back, &why)) << why;
     ASSERT_EQ(back.Rows(), 2u);
     EXPECT_EQ(back.cells[0].vt, VT_BSTR);
     EXPECT_STREQ(static_cast<const char*>(_bstr_t(back.cells[0].bstrVal)), "soon");

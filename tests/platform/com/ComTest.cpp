@@ -67,6 +67,16 @@ TEST(Bstr, GbkCrossesToUtf16AndBack) {
     EXPECT_EQ(b.length(), 3u) << "concatenation must not change a shared operand";
 }
 
+// The UTF-8 form comes straight from the wide text: characters GBK lacks (emoji, Hangul, Ä) are
+// kept, where the narrow (GBK) form can only show them as '?'.
+TEST(Bstr, Utf8FormKeepsEveryCharacter) {
+    _bstr_t b(std::u16string_view(u"\U0001F600\uD55C\u00C4\u4E2D"));
+    EXPECT_EQ(b.utf8(), "\xF0\x9F\x98\x80\xED\x95\x9C\xC3\x84\xE4\xB8\xAD");
+    EXPECT_STREQ(static_cast<const char*>(b), "???\xD6\xD0");
+    EXPECT_EQ(_bstr_t().utf8(), "");
+    EXPECT_EQ(_bstr_t(std::u16string_view(u"a\xD800")).utf8(), "a\xEF\xBF\xBD");  // UTF-8 cannot hold it
+}
+
 TEST(ComInit, CountsNestedUse) {
     int base = NUVCom::InitializeCount();
     EXPECT_EQ(CoInitialize(nullptr), base == 0 ? S_OK : S_FALSE);

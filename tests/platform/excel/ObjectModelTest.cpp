@@ -9,6 +9,7 @@
 #include "TempDir.h"
 #include "XlsxPeer.h"
 #include "excel/Excel.h"
+#include "win/Encoding.h"
 
 namespace fs = std::filesystem;
 using namespace Excel;
@@ -250,6 +251,28 @@ TEST_F(ObjectModelTest, SavingWritesThroughLinksAndRefusesSpecialFiles) {
     }
     EXPECT_NE(why.find("FIFO"), std::string::npos) << why;
     EXPECT_TRUE(fs::is_fifo(pipe));
+}
+
+// Names and texts cross as Unicode: a character GBK lacks is kept, and a file name holding one is
+// refused (the workbook would otherwise be saved under another name).
+TEST_F(ObjectModelTest, TextsKeepCharactersGbkLacksAndSuchFileNamesAreRefused) {
+    const std::u16string name = u"\uD55C\U0001F600";  // Hangul and an emoji
+    sheet_->PutName(_bstr_t(std::u16string_view(name)));
+    EXPECT_EQ(sheet_->GetName().u16(), name);
+    At("A1")->PutValue(_variant_t(_bstr_t(std::u16string_view(u"\u00C4 \U0001F600"))));
+    EXPECT_EQ(_bstr_t(At("A1")->GetValue()).u16(), u"\u00C4 \U0001F600");
+
+    const std::string path = dir_.File("\xF0\x9F\x98\x80.xlsx");  // 😀.xlsx
+    std::string why;
+    try {
+        book_->SaveAs(_variant_t(_bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(path)))));
+        ADD_FAILURE() << "saved under a name GBK cannot hold";
+    } catch (const _com_error& e) {
+        why = _bstr_t(e.Description()).utf8();
+    }
+    EXPECT_NE(why.find("GBK"), std::string::npos) << why;
+    EXPECT_NE(why.find("\xF0\x9F\x98\x80"), std::string::npos) << "the description keeps the name: " << why;
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir_.path()), {}), 0) << "nothing written under another name";
 }
 
 TEST_F(ObjectModelTest, ActivePrinterIsNeverEmptyUnlessSaidSo) {
