@@ -50,8 +50,11 @@ XmlType XmlTypeOf(DataTypeEnum t) {
 bool IsNameStart(unsigned char c) { return std::isalpha(c) || c == '_' || c >= 0x80; }
 bool IsNameChar(unsigned char c) { return std::isalnum(c) || c == '_' || c == '-' || c == '.' || c >= 0x80; }
 
+// Names written as attribute names as they are; any other name (not UTF-8 included) is written
+// under a stand-in, with the real one in rs:name.
 bool ValidXmlName(const std::string& s) {
     if (s.empty() || !IsNameStart(static_cast<unsigned char>(s[0]))) return false;
+    if (NUVWin::FindInvalidUtf8(s) != std::string_view::npos) return false;
     for (char c : s)
         if (!IsNameChar(static_cast<unsigned char>(c))) return false;
     return strncasecmp(s.c_str(), "xml", 3) != 0;
@@ -176,9 +179,12 @@ bool WriteRowsetXml(const Rowset& rs, const std::vector<std::size_t>& rows, bool
             while (!taken.insert(attr[c]).second);
         }
         x += "\t\t<s:AttributeType name='";
-        Escape(x, attr[c]);
-        x += "'";
         std::string problem;
+        if (!Escape(x, attr[c], &problem)) {
+            if (error) *error = "the name of field " + std::to_string(c + 1) + " holds " + problem;
+            return false;
+        }
+        x += "'";
         if (attr[c] != col.name) {
             x += " rs:name='";
             if (!Escape(x, col.name, &problem)) {

@@ -282,6 +282,13 @@ TEST(AdoXml, StandInNamesNeverCollideWithRealOnes) {
     for (int v = 0; v < 4; ++v) rs.cells.emplace_back(static_cast<long>(v));
     std::string xml;
     ASSERT_TRUE(NUVADO::WriteRowsetXml(rs, {0}, true, xml));
+    // Found by fuzzing too: a name that is not UTF-8 was written as an empty attribute name; it
+    // is refused instead, with the reason.
+    NUVADO::Rowset bad = rs;
+    bad.columns[1].name = "a\xE4\xB8";
+    std::string none, reason;
+    EXPECT_FALSE(NUVADO::WriteRowsetXml(bad, {0}, true, none, &reason));
+    EXPECT_NE(reason.find("name of field 2 holds bytes that are not UTF-8"), std::string::npos) << reason;
     NUVADO::Rowset back;
     std::string why;
     ASSERT_TRUE(NUVADO::ReadRowsetXml(xml, back, &why)) << why;
