@@ -455,7 +455,7 @@ TEST_F(ExcelCalTest, TemplatesAreReadAndMissingOnesRaise) {
 
 // A whole report, read back by an independent reader.
 TEST_F(ExcelCalTest, SavedReportReadsBackInOpenpyxl) {
-    if (!OpenpyxlAvailable()) GTEST_SKIP() << "/usr/bin/python3 with openpyxl is not installed";
+    ASSERT_TRUE(OpenpyxlAvailable()) << "/usr/bin/python3 with openpyxl is missing: run scripts/install-deps";
     std::string path = Path("report.xlsx");
     {
         TestCal cal;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "TempDir.h"
 #include "settings/BitmapHelpers.h"
 
 namespace {
@@ -174,11 +175,8 @@ struct Decoded {
 };
 
 Decoded Decode(const void* data, unsigned long size) {
-    char path[] = "/tmp/nuv-bmp-XXXXXX";
-    int fd = mkstemp(path);
-    EXPECT_GE(fd, 0);
-    EXPECT_EQ(write(fd, data, size), static_cast<ssize_t>(size));
-    close(fd);
+    TempDir temp;
+    const std::string path = temp.Touch("image.bmp", std::string(static_cast<const char*>(data), size));
     // The reader sits beside this file.
     std::string here = __FILE__;
     std::string cmd = "/usr/bin/python3 " + here.substr(0, here.rfind('/')) + "/bmp_reader.py " + path;
@@ -189,7 +187,6 @@ Decoded Decode(const void* data, unsigned long size) {
     std::size_t n;
     while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
     EXPECT_EQ(pclose(p), 0) << out;
-    unlink(path);
     std::istringstream in(out);
     std::string line;
     bool pixels = false;

@@ -7,6 +7,7 @@
 #include <regex>
 #include <string>
 
+#include "TempDir.h"
 #include "settings/TextHelpers.h"
 
 namespace {
@@ -96,8 +97,8 @@ struct TmpDir {
 };
 
 TEST(UniqueTempName, CreatesOrOnlyNamesInTheTemporaryFolder) {
-    char pattern[] = "/tmp/nuv-settings-XXXXXX";
-    std::string dir = mkdtemp(pattern);
+    TempDir temp;
+    const std::string dir = temp.path();
     TmpDir env(dir);
 
     CString made;
@@ -110,8 +111,6 @@ TEST(UniqueTempName, CreatesOrOnlyNamesInTheTemporaryFolder) {
     ASSERT_EQ(NUV::GetUniqueTempName(named, "xl", 0x1F), 1);
     EXPECT_EQ(named, CString(dir + "/xl1F.TMP"));
     EXPECT_NE(access(named.str().c_str(), F_OK), 0);
-    unlink(s.c_str());
-    rmdir(dir.c_str());
 
     struct Fail {
         std::string folder;

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "TempDir.h"
 #include "acad/AcDbDatabase.h"
 
 namespace DxfPeer {
@@ -29,14 +30,9 @@ inline std::string run(const std::string& command, const std::string& file) {
 
 // Saves the database to a temporary file and returns ezdxf's report on it.
 inline std::string auditDatabase(AcDbDatabase& db) {
-    char tmpl[] = "/tmp/nuvauditXXXXXX.dxf";
-    int fd = mkstemps(tmpl, 4);
-    if (fd < 0) return "cannot make a temporary file";
-    close(fd);
-    std::string path = tmpl;
-    std::string out = db.saveAs(path.c_str()) == Acad::eOk ? run("audit", path) : "save failed";
-    std::remove(path.c_str());
-    return out;
+    TempDir temp;
+    std::string path = temp.File("audit.dxf");
+    return db.saveAs(path.c_str()) == Acad::eOk ? run("audit", path) : "save failed";
 }
 
 }  // namespace DxfPeer

@@ -114,6 +114,7 @@ TEST(AdoConnection, EngineErrorsCarryProviderCodesAndSpecificDescriptions) {
     }
     try {
         c->Execute("select * form Duct", nullptr, adCmdText);
+        ADD_FAILURE() << "a syntax error was accepted";
     } catch (const _com_error& e) {
         EXPECT_STREQ(e.ErrorMessage(), "IDispatch error #3092");
         EXPECT_STREQ(static_cast<const char*>(e.Source()), "Microsoft JET Database Engine");

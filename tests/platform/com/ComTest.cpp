@@ -36,6 +36,7 @@ TEST(ComError, ErrorMessageFollowsSystemTextThenRanges) {
 TEST(ComError, SourceAndDescriptionAbsentOrGiven) {
     try {
         _com_issue_error(E_FAIL);
+        ADD_FAILURE() << "nothing thrown";
     } catch (const _com_error& e) {
         EXPECT_EQ(e.Error(), E_FAIL);
         EXPECT_EQ(static_cast<const char*>(e.Source()), nullptr);
@@ -43,6 +44,7 @@ TEST(ComError, SourceAndDescriptionAbsentOrGiven) {
     }
     try {
         _com_issue_errorex(static_cast<HRESULT>(0x80040E37u), "Src", "Could not find file 'x'.");
+        ADD_FAILURE() << "nothing thrown";
     } catch (const _com_error& e) {
         EXPECT_STREQ(static_cast<const char*>(e.Source()), "Src");
         EXPECT_STREQ(static_cast<const char*>(e.Description()), "Could not find file 'x'.");

@@ -290,7 +290,7 @@ TEST_F(ObjectModelTest, ActivePrinterIsNeverEmptyUnlessSaidSo) {
 // A template written by another producer (openpyxl): shared strings, fonts, alignment, borders,
 // merges, widths, heights and number formats are read.
 TEST_F(ObjectModelTest, ReadsATemplateWrittenByOpenpyxl) {
-    if (!OpenpyxlAvailable()) GTEST_SKIP() << "/usr/bin/python3 with openpyxl is not installed";
+    ASSERT_TRUE(OpenpyxlAvailable()) << "/usr/bin/python3 with openpyxl is missing: run scripts/install-deps";
     std::string path = dir_.File("tpl.xlsx");
     std::string script = dir_.File("make.py");
     std::ofstream(script) << "import openpyxl\n"

@@ -6,6 +6,7 @@
 #include <set>
 #include <string>
 
+#include "TempDir.h"
 #include "win/Guid.h"
 #include "win/TempFile.h"
 
@@ -51,8 +52,8 @@ TEST(TempFile, NamesFollowThePlatformRules) {
 }
 
 TEST(TempFile, ZeroCreatesAFreshFileEachTime) {
-    char pattern[] = "/tmp/nuvwin-temp-XXXXXX";
-    std::string dir = mkdtemp(pattern);
+    TempDir temp;
+    const std::string dir = temp.path();
     char a[MAX_PATH], b[MAX_PATH];
     UINT na = GetTempFileNameA(dir.c_str(), "nuvtest", 0, a);
     UINT nb = GetTempFileNameA(dir.c_str(), "nuvtest", 0, b);
@@ -64,9 +65,7 @@ TEST(TempFile, ZeroCreatesAFreshFileEachTime) {
         struct stat st{};
         ASSERT_EQ(stat(n, &st), 0) << n;
         EXPECT_EQ(st.st_size, 0);
-        unlink(n);
     }
-    rmdir(dir.c_str());
 }
 
 }  // namespace

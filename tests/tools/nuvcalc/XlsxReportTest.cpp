@@ -21,7 +21,7 @@ int RunNuvcalcXlsx(const std::string& args) {
 }
 
 TEST(NuvcalcXlsx, SegmentTableAsAFormattedWorkbook) {
-    if (!OpenpyxlAvailable()) GTEST_SKIP() << "/usr/bin/python3 with openpyxl is not installed";
+    ASSERT_TRUE(OpenpyxlAvailable()) << "/usr/bin/python3 with openpyxl is missing: run scripts/install-deps";
     TempDir temp;
     const fs::path dir = temp.path();
     const std::string out = (dir / "ducts.xlsx").string();
