@@ -102,13 +102,12 @@ void DescribeBase(Database& db, Snapshot& s, const std::string& sql, bool forUpd
         t.name = name;
         Statement st;
         std::string q = "PRAGMA table_info(" + Ident(name) + ")";
-        if (sqlite3_prepare_v2(db.db, q.c_str(), -1, &st.stmt, nullptr) == SQLITE_OK)
-            while (sqlite3_step(st.stmt) == SQLITE_ROW) {
-                const char* ty = reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 2));
-                t.info.push_back({reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 1)), sqlite3_column_int(st.stmt, 3) != 0,
-                                  sqlite3_column_int(st.stmt, 5) != 0, ty ? ty : ""});
-                t.pkCount += t.info.back().pk;
-            }
+        db.Prepare(q, st);
+        while (db.Step(st, q)) {
+            t.info.push_back({ColumnText(st.stmt, 1), sqlite3_column_int(st.stmt, 3) != 0, sqlite3_column_int(st.stmt, 5) != 0,
+                              ColumnText(st.stmt, 2)});
+            t.pkCount += t.info.back().pk;
+        }
         return t;
     };
     for (Column& col : s.cols) {

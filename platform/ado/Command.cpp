@@ -1,11 +1,10 @@
 // The Command object with its Parameters: text, table or stored procedure run with typed
 // parameter values, and the registration of the ADO classes for CreateInstance.
-#include <sqlcipher/sqlite3.h>
 #include <strings.h>
 
 #include "ado/ConnectionImpl.h"
-#include "ado/Procedures.h"
 #include "ado/RecordsetImpl.h"
+#include "ado/Resolver.h"
 #include "ado/SqlRunner.h"
 
 namespace NUVADO::detail {
@@ -169,37 +168,7 @@ public:
         long type = (type_ != adCmdUnknown && type_ != adCmdUnspecified) ? static_cast<long>(type_) : (optType ? optType : static_cast<long>(adCmdUnknown));
         std::string text = BstrToUtf8(text_);
         if (text.empty()) Raise(adErrInvalidArgument, "Command text was not set for the command object.", kCommandSource);
-        std::string sql;
-        Database& db = conn->Db();
-        auto tableExists = [&](std::string name) {
-            if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
-            Statement st;
-            sqlite3_prepare_v2(db.db, "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE", -1,
-                               &st.stmt, nullptr);
-            sqlite3_bind_text(st.stmt, 1, name.c_str(), -1, SQLITE_TRANSIENT);
-            return sqlite3_step(st.stmt) == SQLITE_ROW;
-        };
-        auto bracket = [](std::string name) {
-            if (!(name.size() >= 2 && name.front() == '[')) name = "[" + name + "]";
-            return "SELECT * FROM " + name;
-        };
-        if (type == adCmdStoredProc) {
-            if (!LookupProcedure(db, text, sql)) {
-                if (!tableExists(text))
-                    Raise(DB_E_NOTABLE,
-                          "The database engine cannot find the input table or query '" + text +
-                              "'. Make sure it exists and that its name is spelled correctly.",
-                          kEngineSource);
-                sql = bracket(text);
-            }
-        } else if (type == adCmdTable || type == adCmdTableDirect) {
-            sql = bracket(text);
-        } else if (type == adCmdUnknown) {
-            bool oneWord = text.find_first_of(" \t\r\n(") == std::string::npos;
-            if (!(oneWord && LookupProcedure(db, text, sql))) sql = oneWord && tableExists(text) ? bracket(text) : text;
-        } else {
-            sql = text;
-        }
+        std::string sql = ResolveSource(conn->Db(), text, type);
         std::vector<_variant_t> values;
         std::vector<DataTypeEnum> types;
         if (parameters && parameters->vt == (VT_ARRAY | VT_VARIANT) && parameters->parray) {

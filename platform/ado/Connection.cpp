@@ -165,11 +165,11 @@ _RecordsetPtr ConnectionImpl::OpenSchema(SchemaEnum schema) {
     std::vector<std::pair<std::string, std::string>> tables;  // name, type
     {
         Statement st;
-        sqlite3_prepare_v2(db.db, "SELECT name, type FROM sqlite_master WHERE type IN ('table','view') ORDER BY name COLLATE NOCASE", -1,
-                           &st.stmt, nullptr);
-        while (sqlite3_step(st.stmt) == SQLITE_ROW) {
-            std::string name = reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 0));
-            std::string type = reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 1));
+        const std::string q = "SELECT name, type FROM sqlite_master WHERE type IN ('table','view') ORDER BY name COLLATE NOCASE";
+        db.Prepare(q, st);
+        while (db.Step(st, q)) {
+            std::string name = ColumnText(st.stmt, 0);
+            std::string type = ColumnText(st.stmt, 1);
             bool system = StartsWithNoCase(name, "sqlite_") || strcasecmp(name.c_str(), kProcedureTable) == 0;
             tables.emplace_back(name, type == "view" ? "VIEW" : (system ? "SYSTEM TABLE" : "TABLE"));
         }
@@ -196,13 +196,12 @@ _RecordsetPtr ConnectionImpl::OpenSchema(SchemaEnum schema) {
         for (auto& [name, type] : tables) {
             Statement st;
             std::string q = "PRAGMA table_info(" + Ident(name) + ")";
-            if (sqlite3_prepare_v2(db.db, q.c_str(), -1, &st.stmt, nullptr) != SQLITE_OK) continue;
-            while (sqlite3_step(st.stmt) == SQLITE_ROW) {
+            db.Prepare(q, st);
+            while (db.Step(st, q)) {
                 Column c;
-                const char* decl = reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 2));
-                DescribeDeclaredType(decl ? decl : "", c);
+                DescribeDeclaredType(ColumnText(st.stmt, 2), c);
                 rs.cells.push_back(text(name));
-                rs.cells.push_back(text(reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 1))));
+                rs.cells.push_back(text(ColumnText(st.stmt, 1)));
                 rs.cells.push_back(_variant_t(static_cast<long>(sqlite3_column_int(st.stmt, 0) + 1)));
                 rs.cells.push_back(_variant_t(static_cast<short>(c.type)));
                 if (VariantTypeOf(c.type) == VT_BSTR) rs.cells.push_back(_variant_t(c.definedSize));
@@ -215,11 +214,13 @@ _RecordsetPtr ConnectionImpl::OpenSchema(SchemaEnum schema) {
         col("PROCEDURE_DEFINITION", adLongVarWChar, 536870910);
         Statement st;
         std::string q = std::string("SELECT Name, Body FROM ") + kProcedureTable + " ORDER BY Name";
-        if (sqlite3_prepare_v2(db.db, q.c_str(), -1, &st.stmt, nullptr) == SQLITE_OK)
-            while (sqlite3_step(st.stmt) == SQLITE_ROW) {
-                rs.cells.push_back(text(reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 0))));
-                rs.cells.push_back(text(reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 1))));
+        if (db.HasTable(kProcedureTable)) {
+            db.Prepare(q, st);
+            while (db.Step(st, q)) {
+                rs.cells.push_back(text(ColumnText(st.stmt, 0)));
+                rs.cells.push_back(text(ColumnText(st.stmt, 1)));
             }
+        }
     } else {
         Raise(adErrFeatureNotAvailable, "Object or provider is not capable of performing requested operation (schema " +
                                             std::to_string(schema) + ").",

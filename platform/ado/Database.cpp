@@ -68,6 +68,31 @@ void Database::RaiseEngine(int rc, const std::string& sql) const {
     Raise(static_cast<unsigned>(E_FAIL), msg, kEngineSource);
 }
 
+void Database::Prepare(const std::string& sql, Statement& st) const {
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &st.stmt, nullptr);
+    if (rc != SQLITE_OK) RaiseEngine(rc, sql);
+}
+
+bool Database::Step(Statement& st, const std::string& sql) const {
+    int rc = sqlite3_step(st.stmt);
+    if (rc == SQLITE_ROW) return true;
+    if (rc != SQLITE_DONE) RaiseEngine(rc, sql);
+    return false;
+}
+
+bool Database::HasTable(const std::string& name) const {
+    Statement st;
+    const std::string q = "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1";
+    Prepare(q, st);
+    sqlite3_bind_text(st.stmt, 1, name.data(), static_cast<int>(name.size()), SQLITE_TRANSIENT);
+    return Step(st, q);
+}
+
+std::string ColumnText(sqlite3_stmt* st, int column) {
+    const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st, column));
+    return p ? std::string(p, static_cast<std::size_t>(sqlite3_column_bytes(st, column))) : std::string();
+}
+
 void Database::Exec(const std::string& sql) const {
     char* err = nullptr;
     int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err);

@@ -25,11 +25,6 @@ std::string Trimmed(const std::string& s) {
     return s.substr(a, b - a + 1);
 }
 
-std::string Unbracket(std::string name) {
-    if (name.size() >= 2 && ((name.front() == '[' && name.back() == ']') || (name.front() == '"' && name.back() == '"')))
-        return name.substr(1, name.size() - 2);
-    return name;
-}
 
 }  // namespace
 
@@ -58,7 +53,7 @@ bool ExecuteProcedureDdl(Database& db, const std::string& sqlIn) {
     EnsureCatalogue(db);
     Statement st;
     if (drop) {
-        sqlite3_prepare_v2(db.db, (std::string("DELETE FROM ") + kProcedureTable + " WHERE Name = ?1").c_str(), -1, &st.stmt, nullptr);
+        db.Prepare(std::string("DELETE FROM ") + kProcedureTable + " WHERE Name = ?1", st);
         BindText(st.stmt, 1, name);
         int rc = sqlite3_step(st.stmt);
         if (rc != SQLITE_DONE) db.RaiseEngine(rc, sql);
@@ -107,8 +102,7 @@ bool ExecuteProcedureDdl(Database& db, const std::string& sqlIn) {
         if (comma == std::string::npos) break;
         s = comma + 1;
     }
-    sqlite3_prepare_v2(db.db, (std::string("INSERT INTO ") + kProcedureTable + " (Name, Parameters, Body) VALUES (?1, ?2, ?3)").c_str(),
-                       -1, &st.stmt, nullptr);
+    db.Prepare(std::string("INSERT INTO ") + kProcedureTable + " (Name, Parameters, Body) VALUES (?1, ?2, ?3)", st);
     BindText(st.stmt, 1, name);
     BindText(st.stmt, 2, names);
     BindText(st.stmt, 3, body);
@@ -118,14 +112,20 @@ bool ExecuteProcedureDdl(Database& db, const std::string& sqlIn) {
 }
 
 bool LookupProcedure(Database& db, const std::string& name, std::string& sql) {
+    if (!db.HasTable(kProcedureTable)) return false;  // no procedure was ever made here
     Statement st;
+    // The catalogue is a table users can edit by hand: a changed layout is an error, not "no such
+    // procedure".
     std::string q = std::string("SELECT Parameters, Body FROM ") + kProcedureTable + " WHERE Name = ?1";
-    if (sqlite3_prepare_v2(db.db, q.c_str(), -1, &st.stmt, nullptr) != SQLITE_OK) return false;  // no catalogue
+    db.Prepare(q, st);
     BindText(st.stmt, 1, Unbracket(name));
-    if (sqlite3_step(st.stmt) != SQLITE_ROW) return false;
-    const char* p = reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 0));
-    std::string params = p ? p : "";
-    std::string body = reinterpret_cast<const char*>(sqlite3_column_text(st.stmt, 1));
+    if (!db.Step(st, q)) return false;
+    std::string params = ColumnText(st.stmt, 0);
+    std::string body = ColumnText(st.stmt, 1);
+    if (body.find_first_not_of(" \t\r\n") == std::string::npos)
+        Raise(DB_E_ERRORSINCOMMAND,
+              "The stored procedure '" + Unbracket(name) + "' has no body (its Body in " + kProcedureTable + " is empty).",
+              kEngineSource);
     std::vector<std::string> names;
     std::size_t s = 0;
     while (!params.empty()) {

@@ -25,8 +25,41 @@ void RecordsetImpl::BeginEdit() {
     appendStarted_.assign(n, false);
 }
 
+namespace {
+
+// The fields and values given to AddNew or Update: one field with one value, or two arrays of the
+// same length. Anything else is refused before the record set changes.
+std::vector<std::pair<_variant_t, _variant_t>> FieldValues(const _variant_t& fields, const _variant_t& values) {
+    std::vector<std::pair<_variant_t, _variant_t>> out;
+    bool fieldArray = (fields.vt & VT_ARRAY) != 0, valueArray = (values.vt & VT_ARRAY) != 0;
+    if (fieldArray != valueArray) RaiseBadArgument(kRecordsetSource);
+    if (!fieldArray) {
+        out.emplace_back(fields, values);
+        return out;
+    }
+    std::int32_t flo = 0, fhi = -1, vlo = 0, vhi = -1;
+    if (!fields.parray || !values.parray || SafeArrayGetDim(fields.parray) != 1 || SafeArrayGetDim(values.parray) != 1 ||
+        FAILED(SafeArrayGetLBound(fields.parray, 1, &flo)) || FAILED(SafeArrayGetUBound(fields.parray, 1, &fhi)) ||
+        FAILED(SafeArrayGetLBound(values.parray, 1, &vlo)) || FAILED(SafeArrayGetUBound(values.parray, 1, &vhi)) ||
+        fhi - flo != vhi - vlo)
+        RaiseBadArgument(kRecordsetSource);
+    for (std::int32_t k = 0; k <= fhi - flo; ++k) {
+        _variant_t f, v;
+        std::int32_t fi = flo + k, vi = vlo + k;
+        if (FAILED(SafeArrayGetElement(fields.parray, &fi, static_cast<VARIANT*>(&f))) ||
+            FAILED(SafeArrayGetElement(values.parray, &vi, static_cast<VARIANT*>(&v))))
+            RaiseBadArgument(kRecordsetSource);
+        out.emplace_back(std::move(f), std::move(v));
+    }
+    return out;
+}
+
+}  // namespace
+
 HRESULT RecordsetImpl::AddNew(const _variant_t& fieldList, const _variant_t& values) {
     CheckUpdatable();
+    std::vector<std::pair<_variant_t, _variant_t>> given;
+    if (!IsMissing(fieldList)) given = FieldValues(fieldList, values);
     if (!snap_->joined.empty()) RaiseNotSupported("adding records to the rows of several tables");
     FinishPendingEdit();
     beforeAdd_ = pos_;
@@ -39,19 +72,7 @@ HRESULT RecordsetImpl::AddNew(const _variant_t& fieldList, const _variant_t& val
     edit_ = adEditAdd;
     if (!IsMissing(fieldList)) {
         // A field name (or ordinal) with a value, or arrays of both: written at once.
-        if ((fieldList.vt & VT_ARRAY) && (values.vt & VT_ARRAY) && fieldList.parray && values.parray) {
-            std::int32_t lo, hi;
-            SafeArrayGetLBound(fieldList.parray, 1, &lo);
-            SafeArrayGetUBound(fieldList.parray, 1, &hi);
-            for (std::int32_t i = lo; i <= hi; ++i) {
-                _variant_t f, v;
-                SafeArrayGetElement(fieldList.parray, &i, static_cast<VARIANT*>(&f));
-                SafeArrayGetElement(values.parray, &i, static_cast<VARIANT*>(&v));
-                PutValue(ColumnIndex(f), v);
-            }
-        } else {
-            PutValue(ColumnIndex(fieldList), values);
-        }
+        for (const auto& [f, v] : given) PutValue(ColumnIndex(f), v);
         Update(vtMissing, vtMissing);
     }
     return S_OK;
@@ -60,8 +81,9 @@ HRESULT RecordsetImpl::AddNew(const _variant_t& fieldList, const _variant_t& val
 HRESULT RecordsetImpl::Update(const _variant_t& fields, const _variant_t& values) {
     RequireOpen();
     if (!IsMissing(fields)) {
+        auto given = FieldValues(fields, values);
         if (edit_ == adEditNone) CurrentRow();
-        PutValue(ColumnIndex(fields), values);
+        for (const auto& [f, v] : given) PutValue(ColumnIndex(f), v);
     }
     if (edit_ == adEditNone) return S_OK;
     std::size_t row = view_[static_cast<std::size_t>(pos_)];

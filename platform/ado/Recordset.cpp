@@ -1,16 +1,13 @@
 // Opening, closing and moving through a record set: where its rows come from (a table, a
 // procedure, SQL or a saved file), the cursor position, pages and bookmarks, requery and clones.
-#include <sqlcipher/sqlite3.h>
-
 #include <algorithm>
 #include <cstring>
 
 #include "ado/ConnectionImpl.h"
 #include "ado/Fields.h"
-#include "ado/Procedures.h"
 #include "ado/RecordsetImpl.h"
+#include "ado/Resolver.h"
 #include "ado/SqlRunner.h"
-#include "ado/SqlWords.h"
 #include "win/FileSystem.h"
 
 namespace NUVADO::detail {
@@ -155,43 +152,8 @@ HRESULT RecordsetImpl::Open(const _variant_t& source, const _variant_t& activeCo
               kRecordsetSource);
     auto* ci = static_cast<ConnectionImpl*>(conn.GetInterfacePtr());
     if (text.empty()) text = sql_;
-    std::string sql;
+    std::string sql = ResolveSource(ci->Db(), text, type);
     std::vector<_variant_t> noParams;
-    auto isTable = [&](const std::string& name) {
-        Statement st;
-        sqlite3_prepare_v2(ci->Db().db, "SELECT 1 FROM sqlite_master WHERE type IN ('table','view') AND name = ?1 COLLATE NOCASE", -1,
-                           &st.stmt, nullptr);
-        std::string n = name;
-        if (n.size() >= 2 && n.front() == '[' && n.back() == ']') n = n.substr(1, n.size() - 2);
-        sqlite3_bind_text(st.stmt, 1, n.c_str(), -1, SQLITE_TRANSIENT);
-        return sqlite3_step(st.stmt) == SQLITE_ROW;
-    };
-    auto tableSql = [&](std::string name) {
-        if (name.size() >= 2 && name.front() == '[' && name.back() == ']') name = name.substr(1, name.size() - 2);
-        return "SELECT * FROM " + Ident(name);
-    };
-    std::string procSql;
-    if (type == adCmdTable || type == adCmdTableDirect) {
-        if (!isTable(text))
-            Raise(DB_E_NOTABLE,
-                  "The database engine cannot find the input table or query '" + text + "'. Make sure it exists and that its name is spelled correctly.",
-                  kEngineSource);
-        sql = tableSql(text);
-    } else if (type == adCmdStoredProc) {
-        if (LookupProcedure(ci->Db(), text, procSql)) sql = procSql;
-        else if (isTable(text)) sql = tableSql(text);
-        else
-            Raise(DB_E_NOTABLE, "The database engine cannot find the input table or query '" + text + "'.", kEngineSource);
-    } else if (type == adCmdUnknown) {
-        std::string t = text;
-        std::size_t a = t.find_first_not_of(" \t\r\n");
-        bool looksSql = a != std::string::npos && t.find_first_of(" \t\r\n(", a) != std::string::npos;
-        if (!looksSql && LookupProcedure(ci->Db(), text, procSql)) sql = procSql;
-        else if (!looksSql && isTable(text)) sql = tableSql(text);
-        else sql = text;
-    } else {
-        sql = text;
-    }
     long affected = 0;
     auto snap = RunSql(*ci, sql, noParams, {}, lock != adLockReadOnly, affected);
     if (!snap) {

@@ -1,7 +1,6 @@
 #include "ado/Snapshot.h"
 
 #include <cstring>
-#include <mutex>
 
 #include "ado/TextConvert.h"
 
@@ -11,7 +10,6 @@ namespace {
 
 // Cell blocks of closed snapshots, kept for the next ones: reading a large table again then
 // writes into memory that is already mapped instead of faulting in every page anew.
-std::mutex g_spareMutex;
 std::vector<std::unique_ptr<std::uint64_t[]>> g_spareBlocks;
 constexpr std::size_t kMaxSpareBlocks = 128;  // 9 MB of cells at most
 std::vector<std::string> g_spareChunks;      // text arena chunks, the same way
@@ -22,7 +20,6 @@ constexpr std::size_t kMaxSpareChunks = 32;   // 8 MB of text at most
 Snapshot::~Snapshot() {
     // Numbers, dates, nulls and arena texts own nothing: only boxed values need releasing.
     for (VARIANT& v : boxed) VariantClear(&v);
-    std::lock_guard<std::mutex> lock(g_spareMutex);
     for (std::string& c : arena) {
         if (g_spareChunks.size() >= kMaxSpareChunks) break;
         if (c.capacity() != kChunkBytes) continue;
@@ -42,7 +39,6 @@ std::size_t Snapshot::AddRow() {
     if ((rows & ((std::size_t{1} << rowShift) - 1)) == 0) {
         std::unique_ptr<std::uint64_t[]> b;
         if (BlockCells() == kBlockCells) {
-            std::lock_guard<std::mutex> lock(g_spareMutex);
             if (!g_spareBlocks.empty()) {
                 b = std::move(g_spareBlocks.back());
                 g_spareBlocks.pop_back();
@@ -155,7 +151,6 @@ void Snapshot::Store(VARIANT& v, const char* s, std::size_t n) {
     if (arena.empty() || arena.back().size() + n > kChunkBytes) {
         std::string chunk;
         {
-            std::lock_guard<std::mutex> lock(g_spareMutex);
             if (!g_spareChunks.empty()) {
                 chunk = std::move(g_spareChunks.back());
                 g_spareChunks.pop_back();

@@ -17,6 +17,13 @@ inline std::string Upper(std::string s) {
     return s;
 }
 
+// A name as written in a command, without the brackets or double quotes around it.
+inline std::string Unbracket(const std::string& name) {
+    if (name.size() >= 2 && ((name.front() == '[' && name.back() == ']') || (name.front() == '"' && name.back() == '"')))
+        return name.substr(1, name.size() - 2);
+    return name;
+}
+
 // A name quoted for SQL ("a""b").
 inline std::string Ident(const std::string& name) {
     std::string out = "\"";

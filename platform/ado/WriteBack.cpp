@@ -14,11 +14,9 @@ namespace {
 // Runs one write statement with its values; the number of rows it changed.
 int RunWrite(Database& db, const std::string& sql, const WriteBinds& binds) {
     Statement st;
-    int rc = sqlite3_prepare_v2(db.db, sql.c_str(), -1, &st.stmt, nullptr);
-    if (rc != SQLITE_OK) db.RaiseEngine(rc, sql);
+    db.Prepare(sql, st);
     for (std::size_t i = 0; i < binds.size(); ++i) BindValue(st.stmt, static_cast<int>(i + 1), *binds[i].first, binds[i].second);
-    rc = sqlite3_step(st.stmt);
-    if (rc != SQLITE_DONE) db.RaiseEngine(rc, sql);
+    if (db.Step(st, sql)) db.RaiseEngine(SQLITE_MISUSE, sql);  // a write statement returns no rows
     return sqlite3_changes(db.db);
 }
 
@@ -55,8 +53,8 @@ void RecordsetImpl::WriteInsert(std::size_t row) {
             // A self-numbering column SQLite does not number itself: the next free value.
             Statement st;
             std::string q = "SELECT coalesce(max(" + Ident(col.baseColumn) + "), 0) + 1 FROM " + Ident(snap_->table);
-            if (sqlite3_prepare_v2(db.db, q.c_str(), -1, &st.stmt, nullptr) != SQLITE_OK) db.RaiseEngine(sqlite3_errcode(db.db), q);
-            sqlite3_step(st.stmt);
+            db.Prepare(q, st);
+            if (!db.Step(st, q)) db.RaiseEngine(SQLITE_ERROR, q);
             next = _variant_t(static_cast<long>(sqlite3_column_int64(st.stmt, 0)));
             v = &next;
         }
@@ -78,6 +76,7 @@ void RecordsetImpl::WriteInsert(std::size_t row) {
     }
     Statement back;
     std::string q = "SELECT " + list + " FROM " + Ident(snap_->table) + " WHERE rowid = ?1";
+    // A table without row ids cannot be read back this way; the values written are kept then.
     if (!list.empty() && sqlite3_prepare_v2(db.db, q.c_str(), -1, &back.stmt, nullptr) == SQLITE_OK) {
         sqlite3_bind_int64(back.stmt, 1, rowid);
         if (sqlite3_step(back.stmt) == SQLITE_ROW) {

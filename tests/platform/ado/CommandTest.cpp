@@ -109,6 +109,76 @@ TEST_F(Pipes, TableOptionsAndUnknownTextDecide) {
     EXPECT_EQ(noRows->GetState(), adStateClosed);
 }
 
+// A record set's source and a command's text are resolved by one rule: the same text, with the
+// same command type, reads the same rows (or fails the same way) through either.
+TEST_F(Pipes, RecordSetsAndCommandsResolveTextAlike) {
+    Exec(conn, "CREATE TABLE [Pipe Fittings] (ID COUNTER, Name TEXT(10))");
+    Exec(conn, "INSERT INTO [Pipe Fittings] (Name) VALUES ('elbow')");
+    Exec(conn, "CREATE PROCEDURE SteelPipes AS SELECT * FROM Pipe WHERE Kind = 'steel'");
+    struct Case {
+        const char* text;
+        CommandTypeEnum type;
+        long rows;           // -1: refused
+        std::uint32_t error;
+    } const cases[] = {
+        {"Pipe", adCmdTable, 3, 0},
+        {"  Pipe  ", adCmdTable, 3, 0},
+        {"[Pipe Fittings]", adCmdTable, 1, 0},
+        {"Nothing", adCmdTable, -1, DB_E_NOTABLE},
+        {"SteelPipes", adCmdStoredProc, 2, 0},
+        {"[SteelPipes]", adCmdStoredProc, 2, 0},
+        {"Pipe", adCmdStoredProc, 3, 0},
+        {"Nothing", adCmdStoredProc, -1, DB_E_NOTABLE},
+        {"SteelPipes", adCmdUnknown, 2, 0},
+        {" Pipe", adCmdUnknown, 3, 0},
+        {"[Pipe Fittings]", adCmdUnknown, 1, 0},
+        {"select * from Pipe where DN > 15", adCmdUnknown, 2, 0},
+        {"select * from Pipe", adCmdText, 3, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " / " + std::to_string(c.type));
+        long viaRecordset = -1, viaCommand = -1;
+        std::string rsWhy, cmdWhy;
+        std::uint32_t rsError = ErrorOf([&] {
+            _RecordsetPtr rs;
+            rs.CreateInstance(CLSID_Recordset);
+            rs->Open(c.text, _variant_t(static_cast<IDispatch*>(conn.GetInterfacePtr())), adOpenStatic, adLockReadOnly, c.type);
+            viaRecordset = rs->GetRecordCount();
+        }, &rsWhy);
+        std::uint32_t cmdError = ErrorOf([&] {
+            conn->PutCursorLocation(adUseClient);
+            _RecordsetPtr rs = Cmd(c.text, c.type)->Execute(nullptr, nullptr, c.type);
+            viaCommand = rs->GetRecordCount();
+        }, &cmdWhy);
+        EXPECT_EQ(rsError, c.error) << rsWhy;
+        EXPECT_EQ(cmdError, c.error) << cmdWhy;
+        EXPECT_EQ(rsWhy, cmdWhy);
+        if (c.rows >= 0) {
+            EXPECT_EQ(viaRecordset, c.rows);
+            EXPECT_EQ(viaCommand, c.rows);
+        }
+    }
+}
+
+// The procedure catalogue is a table users can edit: a procedure left without a body, or a
+// catalogue whose layout was changed, gives a clear error instead of undefined behaviour.
+TEST_F(Pipes, AHandEditedProcedureCatalogueFailsCleanly) {
+    Exec(conn, "CREATE TABLE NUV_Procedures (Name VARCHAR(64), Parameters LONGTEXT, Body LONGTEXT)");
+    Exec(conn, "INSERT INTO NUV_Procedures (Name, Parameters, Body) VALUES ('Empty', NULL, NULL)");
+    std::string why;
+    EXPECT_EQ(ErrorOf([&] { Cmd("Empty", adCmdStoredProc)->Execute(nullptr, nullptr, adCmdStoredProc); }, &why),
+              DB_E_ERRORSINCOMMAND);
+    EXPECT_NE(why.find("'Empty' has no body"), std::string::npos) << why;
+    _RecordsetPtr listed = conn->OpenSchema(adSchemaProcedures);
+    EXPECT_EQ(Text(listed, "PROCEDURE_NAME"), "Empty");
+    EXPECT_EQ(Text(listed, "PROCEDURE_DEFINITION"), "");
+
+    Exec(conn, "DROP TABLE NUV_Procedures");
+    Exec(conn, "CREATE TABLE NUV_Procedures (Name VARCHAR(64), Sql LONGTEXT)");
+    EXPECT_NE(ErrorOf([&] { Cmd("Anything", adCmdStoredProc)->Execute(nullptr, nullptr, adCmdStoredProc); }, &why), 0u);
+    EXPECT_NE(why.find("Parameters"), std::string::npos) << "the engine names the missing column: " << why;
+}
+
 TEST(AdoParsers, ConnectionStringPairs) {
     struct Case {
         const char* text;

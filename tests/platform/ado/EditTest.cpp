@@ -1,4 +1,5 @@
 #include <functional>
+#include <initializer_list>
 
 #include "AdoTestUtil.h"
 
@@ -68,6 +69,49 @@ TEST_F(Stock, DefaultsAndImmediateAddNewReadBack) {
     rs->PutCollect("Qty", 9L);
     rs->Update();
     EXPECT_EQ(static_cast<long>(rs->GetCollect(2L)), 9);
+}
+
+// A variant array of the given values (field names or values).
+_variant_t Array(std::initializer_list<_variant_t> items) {
+    SAFEARRAY* a = SafeArrayCreateVector(VT_VARIANT, 0, static_cast<std::uint32_t>(items.size()));
+    std::int32_t i = 0;
+    for (const _variant_t& v : items) {
+        SafeArrayPutElement(a, &i, &v);
+        ++i;
+    }
+    _variant_t out;
+    out.vt = VT_ARRAY | VT_VARIANT;
+    out.parray = a;
+    return out;
+}
+
+// Fields and values go in pairs: arrays of different lengths, or an array with a single value,
+// are refused before anything changes (no row added, nothing written).
+TEST_F(Stock, FieldAndValueArraysMustPair) {
+    _RecordsetPtr rs = OpenRs(conn, "select * from Item");
+    struct Case {
+        const char* what;
+        _variant_t fields, values;
+    } const cases[] = {
+        {"more fields than values", Array({"Code", "Qty"}), Array({"Z"})},
+        {"more values than fields", Array({"Code"}), Array({"Z", 7L})},
+        {"fields without values", Array({"Code", "Qty"}), _variant_t("Z")},
+        {"one field, an array of values", _variant_t("Code"), Array({"Z", "Y"})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(ErrorOf([&] { rs->AddNew(c.fields, c.values); }), static_cast<std::uint32_t>(adErrInvalidArgument));
+        EXPECT_EQ(rs->GetEditMode(), adEditNone);
+        EXPECT_EQ(rs->GetRecordCount(), 2);
+        rs->MoveFirst();
+        EXPECT_EQ(ErrorOf([&] { rs->Update(c.fields, c.values); }), static_cast<std::uint32_t>(adErrInvalidArgument));
+        EXPECT_EQ(rs->GetEditMode(), adEditNone);
+    }
+    EXPECT_EQ(Shell(db, "SELECT Code, Qty FROM Item ORDER BY ID"), "A|1\nB|2\n");
+    rs->AddNew(Array({"Code", "Qty"}), Array({"Z", 7L}));
+    rs->MoveFirst();
+    rs->Update(Array({"Qty", "Code"}), Array({3L, "Q"}));
+    EXPECT_EQ(Shell(db, "SELECT Code, Qty FROM Item ORDER BY ID"), "Q|3\nB|2\nZ|7\n");
 }
 
 TEST_F(Stock, ChangedOrDeletedRowsAreNotOverwrittenBlindly) {
