@@ -14,7 +14,6 @@
 #include <filesystem>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <set>
 
 #include "win/Encoding.h"
@@ -60,7 +59,6 @@ struct Hive {
     FileIdentity reported;     // the last version whose problems went to stderr
 };
 
-std::mutex g_mutex;
 std::map<std::string, Hive> g_hives;  // by file path
 std::set<HKEY__*> g_handles;
 
@@ -108,11 +106,12 @@ HiveLocation Locate(HKEY root) {
     if (IsUser(root)) return {user + "/" + name, {}};
     std::string share = InstallShareFolder();
     if (!share.empty() && CanWriteFolder(share)) return {share + "/" + name, {}};
-    static std::once_flag said;
-    std::call_once(said, [&] {
+    static bool said = false;  // once per process
+    if (!said) {
+        said = true;
         std::fprintf(stderr, "nuv registry: %s is not writable; HKEY_LOCAL_MACHINE is kept in %s/%s\n",
                      share.empty() ? "the installation folder" : share.c_str(), user.c_str(), name);
-    });
+    }
     return {user + "/" + name, share.empty() ? std::string() : share + "/" + name};
 }
 
@@ -174,36 +173,63 @@ const Document& Current(HKEY root) {
 // A write: under the hive's file lock, re-read the file, let `change` edit the document and write
 // it back if it says it changed something. The lock makes concurrent writers take turns, and the
 // re-read makes each apply its change to the other's result.
+// The hive file's lock between processes, held while this object lives: released however the
+// write ends, an exception from the change included.
+class HiveLock {
+public:
+    explicit HiveLock(const std::string& path) : fd_(::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)) {
+        while (fd_ >= 0 && ::flock(fd_, LOCK_EX) != 0)
+            if (errno != EINTR) {
+                ::close(fd_);
+                fd_ = -1;
+            }
+    }
+    ~HiveLock() {
+        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+    }
+    HiveLock(const HiveLock&) = delete;
+    HiveLock& operator=(const HiveLock&) = delete;
+    bool Held() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
 LONG Mutate(HKEY root, const std::function<LONG(Document&, bool& changed)>& change) {
     HiveLocation where;
     Hive& hive = HiveFor(root, where);
     std::string folder = std::filesystem::path(where.file).parent_path().string();
     if (!NUVWin::MakeNativeFolders(folder)) return ERROR_CANTWRITE;
-    int lock = ::open((where.file + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
-    if (lock < 0) return ERROR_CANTWRITE;
-    while (::flock(lock, LOCK_EX) != 0)
-        if (errno != EINTR) {
-            ::close(lock);
-            return ERROR_CANTWRITE;
-        }
+    HiveLock lock(where.file + ".lock");
+    if (!lock.Held()) return ERROR_CANTWRITE;
+    // Whatever happens, the next access reads the file again.
+    struct Reload {
+        Hive& hive;
+        ~Reload() { hive.loaded = false; }
+    } reload{hive};
     Load(hive, where, true);
     bool changed = false;
     LONG rc = change(hive.doc, changed);
-    if (rc == ERROR_SUCCESS && changed) {
-        // Lines that could not be read are about to disappear from the file: keep the original.
-        if (hive.hasProblems && hive.identity.source == where.file) {
-            std::string original;
-            if (NUVWin::ReadNativeFile(where.file, original) && NUVWin::WriteNativeFileAtomic(where.file + ".bak", original))
-                std::fprintf(stderr, "nuv registry: %s is rewritten without its unreadable lines; the original is kept in %s.bak\n",
-                             where.file.c_str(), where.file.c_str());
+    if (rc != ERROR_SUCCESS || !changed) return rc;
+    // Lines that could not be read are about to disappear from the file: keep the original first,
+    // and write nothing when it cannot be kept.
+    if (hive.hasProblems && hive.identity.source == where.file) {
+        std::string original, why;
+        if (!NUVWin::ReadNativeFile(where.file, original) || !NUVWin::WriteNativeFileAtomic(where.file + ".bak", original, &why)) {
+            std::fprintf(stderr, "nuv registry: %s was not changed: it holds unreadable lines, and the copy of the original could "
+                                 "not be kept (%s)\n",
+                         where.file.c_str(), why.empty() ? "the file cannot be read" : why.c_str());
+            return ERROR_CANTWRITE;
         }
-        if (!NUVWin::WriteNativeFileAtomic(where.file, NUVWin::RegFile::Serialize(hive.doc))) rc = ERROR_CANTWRITE;
+        std::fprintf(stderr, "nuv registry: %s is rewritten without its unreadable lines; the original is kept in %s.bak\n",
+                     where.file.c_str(), where.file.c_str());
     }
-    // Whatever happened, the next access reads the file again.
-    hive.loaded = false;
-    ::flock(lock, LOCK_UN);
-    ::close(lock);
-    return rc;
+    std::string why;
+    if (!NUVWin::WriteNativeFileAtomic(where.file, NUVWin::RegFile::Serialize(hive.doc), &why)) {
+        std::fprintf(stderr, "nuv registry: %s\n", why.c_str());
+        return ERROR_CANTWRITE;
+    }
+    return ERROR_SUCCESS;
 }
 
 std::string ToUtf8(LPCSTR gbk) { return gbk ? NUVWin::GbkToUtf8(gbk) : std::string(); }
@@ -311,7 +337,6 @@ HKEY NewHandle(HKEY root, std::string path, REGSAM access) {
 
 LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result) {
     if (!result) return ERROR_INVALID_PARAMETER;
-    std::lock_guard guard(g_mutex);
     HKEY root;
     std::string base;
     REGSAM rights;
@@ -325,7 +350,6 @@ LONG RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD, REGSAM access, PHKEY result) 
 LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM access, LPSECURITY_ATTRIBUTES, PHKEY result,
                      LPDWORD disposition) {
     if (!result) return ERROR_INVALID_PARAMETER;
-    std::lock_guard guard(g_mutex);
     HKEY root;
     std::string base;
     REGSAM rights;
@@ -356,7 +380,6 @@ LONG RegCreateKeyExA(HKEY key, LPCSTR subKey, DWORD, LPSTR, DWORD, REGSAM access
 
 LONG RegCloseKey(HKEY key) {
     if (IsPredefined(key)) return ERROR_SUCCESS;
-    std::lock_guard guard(g_mutex);
     if (!g_handles.erase(key)) return ERROR_INVALID_HANDLE;
     delete key;
     return ERROR_SUCCESS;
@@ -364,7 +387,6 @@ LONG RegCloseKey(HKEY key) {
 
 LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE data, LPDWORD size) {
     if (data && !size) return ERROR_INVALID_PARAMETER;
-    std::lock_guard guard(g_mutex);
     const Key* k = nullptr;
     if (LONG rc = KeyToRead(key, k); rc != ERROR_SUCCESS) return rc;
     const Value* v = Document::FindValue(*k, ToUtf8(valueName));
@@ -375,7 +397,6 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD, LPDWORD type, LPBYTE 
 
 LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* data, DWORD size) {
     if (!data && size > 0) return ERROR_INVALID_PARAMETER;
-    std::lock_guard guard(g_mutex);
     HKEY root;
     std::string path;
     if (LONG rc = ResolveFor(key, KEY_SET_VALUE, root, path); rc != ERROR_SUCCESS) return rc;
@@ -397,7 +418,6 @@ LONG RegSetValueExA(HKEY key, LPCSTR valueName, DWORD, DWORD type, const BYTE* d
 }
 
 LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
-    std::lock_guard guard(g_mutex);
     HKEY root;
     std::string path;
     if (LONG rc = ResolveFor(key, KEY_SET_VALUE, root, path); rc != ERROR_SUCCESS) return rc;
@@ -413,7 +433,6 @@ LONG RegDeleteValueA(HKEY key, LPCSTR valueName) {
 namespace {
 
 LONG DeleteKey(HKEY key, LPCSTR subKey, bool tree) {
-    std::lock_guard guard(g_mutex);
     HKEY root;
     std::string base;
     REGSAM rights;
@@ -444,7 +463,6 @@ LONG RegDeleteTreeA(HKEY key, LPCSTR subKey) { return DeleteKey(key, subKey, tru
 
 LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD, LPSTR keyClass, LPDWORD classSize,
                    PFILETIME) {
-    std::lock_guard guard(g_mutex);
     HKEY root;
     std::string path;
     if (LONG rc = ResolveFor(key, KEY_ENUMERATE_SUB_KEYS, root, path); rc != ERROR_SUCCESS) return rc;
@@ -463,7 +481,6 @@ LONG RegEnumKeyExA(HKEY key, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD,
 LONG RegEnumValueA(HKEY key, DWORD index, LPSTR valueName, LPDWORD valueNameSize, LPDWORD, LPDWORD type, LPBYTE data,
                    LPDWORD dataSize) {
     if (data && !dataSize) return ERROR_INVALID_PARAMETER;
-    std::lock_guard guard(g_mutex);
     const Key* k = nullptr;
     if (LONG rc = KeyToRead(key, k); rc != ERROR_SUCCESS) return rc;
     if (index >= k->values.size()) return ERROR_NO_MORE_ITEMS;

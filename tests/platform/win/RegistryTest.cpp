@@ -1,6 +1,7 @@
 #include "win/Registry.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -318,6 +319,32 @@ TEST_F(Registry, BrokenLineIsReportedAndTheOriginalBackedUp) {
     ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, "scale", "66"), ERROR_SUCCESS);
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
     EXPECT_EQ(ReadAll(UserFile() + ".bak"), hand);
+}
+
+// The copy comes first: when it cannot be kept, the file is not rewritten (its hand-typed lines
+// would be lost), the write fails and says why.
+TEST_F(Registry, NoRewriteWhenTheOriginalCannotBeKept) {
+    const std::string hand = kHead + "[HKEY_CURRENT_USER\\Software\\NUV\\Settings]\n\"scale\"=\"60\"\nscale = 70 oops\n";
+    dir_.Touch("user.reg", hand);
+    std::filesystem::create_directory(UserFile() + ".bak");  // something the copy may not replace
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(Set(HKEY_CURRENT_USER, kKey, "scale", "65"), ERROR_CANTWRITE);
+    std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_NE(err.find("was not changed"), std::string::npos) << err;
+    EXPECT_NE(err.find("folder"), std::string::npos) << err;
+    EXPECT_EQ(ReadAll(UserFile()), hand);
+    EXPECT_TRUE(std::filesystem::is_directory(UserFile() + ".bak"));
+}
+
+// The hive file keeps its mode and stays a link when it is one (a settings folder kept elsewhere).
+TEST_F(Registry, TheHiveFileKeepsItsModeAndItsLink) {
+    const std::string real = dir_.Touch("elsewhere/user.reg", kHead);
+    ASSERT_EQ(::chmod(real.c_str(), 0600), 0);
+    ASSERT_EQ(::symlink("elsewhere/user.reg", UserFile().c_str()), 0);
+    ASSERT_EQ(Set(HKEY_CURRENT_USER, kKey, "scale", "65"), ERROR_SUCCESS);
+    EXPECT_TRUE(std::filesystem::is_symlink(UserFile()));
+    EXPECT_NE(ReadAll(real).find("\"scale\"=\"65\""), std::string::npos);
+    EXPECT_EQ(std::filesystem::status(real).permissions(), std::filesystem::perms(0600));
 }
 
 TEST(RegistryLocation, FollowsXdgAndTheInstallationTree) {
