@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
-#include <mutex>
 
 #include "com/ComPtr.h"
 
@@ -307,10 +306,6 @@ HRESULT VariantCopy(VARIANT* dest, const VARIANT* src) {
 namespace {
 thread_local int g_initCount = 0;
 
-std::mutex& RegistryMutex() {
-    static std::mutex m;
-    return m;
-}
 std::map<std::string, NUVCom::Factory>& Registry() {
     static std::map<std::string, NUVCom::Factory> r;
     return r;
@@ -330,14 +325,12 @@ namespace NUVCom {
 int InitializeCount() { return g_initCount; }
 
 void RegisterClass(const std::string& progId, Factory factory) {
-    std::lock_guard lock(RegistryMutex());
     Registry()[progId] = std::move(factory);
 }
 
 IUnknown* CreateObject(const std::string& progId) {
     Factory f;
     {
-        std::lock_guard lock(RegistryMutex());
         auto it = Registry().find(progId);
         if (it == Registry().end()) return nullptr;
         f = it->second;

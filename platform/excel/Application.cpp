@@ -1,7 +1,6 @@
 // The Application object and the running-object table: one application registers itself as
 // the active one, which GetActiveObject finds until it quits.
 #include <cstring>
-#include <mutex>
 
 #include "excel/AppState.h"
 #include "excel/Automation.h"
@@ -10,10 +9,6 @@ namespace NUVExcel {
 
 namespace {
 
-std::mutex& RotMutex() {
-    static std::mutex m;
-    return m;
-}
 std::weak_ptr<AppState>& Active() {
     static std::weak_ptr<AppState> a;
     return a;
@@ -27,7 +22,6 @@ HRESULT GetActiveObject(const char* progId, IUnknown** out) {
     if (!progId || std::strcmp(progId, "Excel.Application") != 0) return MK_E_UNAVAILABLE;
     std::shared_ptr<AppState> app;
     {
-        std::lock_guard lock(RotMutex());
         app = Active().lock();
     }
     if (!app || app->quit) return MK_E_UNAVAILABLE;
@@ -57,7 +51,6 @@ namespace Excel {
 using namespace NUVExcel;
 
 _Application::_Application() : state_(std::make_shared<AppState>()) {
-    std::lock_guard lock(RotMutex());
     auto running = Active().lock();
     if (!running || running->quit) Active() = state_;
 }
@@ -120,7 +113,6 @@ void _Application::Quit() {
     for (auto& b : state_->books) b->data.core->open = false;
     state_->books.clear();
     state_->quit = true;
-    std::lock_guard lock(RotMutex());
     if (Active().lock() == state_) Active().reset();
 }
 

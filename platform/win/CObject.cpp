@@ -1,13 +1,11 @@
 #include "win/CObject.h"
 
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 namespace {
 
 struct ClassRegistry {
-    std::mutex lock;
     std::vector<CRuntimeClass*> classes;  // in registration order
 };
 
@@ -38,7 +36,6 @@ BOOL CRuntimeClass::IsDerivedFrom(const CRuntimeClass* base) const {
 CRuntimeClass* CRuntimeClass::FromName(const char* className) {
     if (!className) return nullptr;
     ClassRegistry& r = TheRegistry();
-    std::lock_guard<std::mutex> g(r.lock);
     for (CRuntimeClass* c : r.classes)
         if (std::strcmp(c->m_lpszClassName, className) == 0) return c;
     return nullptr;
@@ -51,13 +48,11 @@ CObject* CRuntimeClass::CreateObject(const char* className) {
 
 CClassInit::CClassInit(CRuntimeClass* cls) : cls_(cls) {
     ClassRegistry& r = TheRegistry();
-    std::lock_guard<std::mutex> g(r.lock);
     r.classes.push_back(cls);
 }
 
 CClassInit::~CClassInit() {
     ClassRegistry& r = TheRegistry();
-    std::lock_guard<std::mutex> g(r.lock);
     for (auto it = r.classes.begin(); it != r.classes.end(); ++it) {
         if (*it == cls_) {
             r.classes.erase(it);

@@ -6,8 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <array>
-#include <atomic>
-#include <mutex>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -19,7 +17,6 @@ namespace NUVWin::gdi {
 namespace {
 
 struct Tracker {
-    std::mutex lock;
     std::unordered_set<Object*> live;
 };
 
@@ -32,13 +29,11 @@ Tracker& TheTracker() {
 
 void Track(Object* o) {
     Tracker& t = TheTracker();
-    std::lock_guard<std::mutex> g(t.lock);
     t.live.insert(o);
 }
 
 void Untrack(Object* o) {
     Tracker& t = TheTracker();
-    std::lock_guard<std::mutex> g(t.lock);
     t.live.erase(o);
 }
 
@@ -46,7 +41,6 @@ Object* Find(const void* handle, Kind kind) {
     if (!handle) return nullptr;
     Object* o = static_cast<Object*>(const_cast<void*>(handle));
     Tracker& t = TheTracker();
-    std::lock_guard<std::mutex> g(t.lock);
     if (!t.live.count(o) || o->kind != kind) return nullptr;
     return o;
 }
@@ -97,7 +91,7 @@ using namespace NUVWin::gdi;
 
 namespace {
 
-std::atomic<int> g_screenBpp{32};
+int g_screenBpp = 32;
 
 bool ValidBitCount(int bpp) { return bpp == 1 || bpp == 4 || bpp == 8 || bpp == 16 || bpp == 24 || bpp == 32; }
 
@@ -332,7 +326,7 @@ bool DibColorTable(HDC hdc, const BITMAPINFO* info, UINT usage, std::vector<RGBQ
     return true;
 }
 
-int DcBitsPerPixel(const DC* dc) { return dc->memory ? dc->bpp : g_screenBpp.load(); }
+int DcBitsPerPixel(const DC* dc) { return dc->memory ? dc->bpp : g_screenBpp; }
 
 }  // namespace
 
@@ -348,7 +342,6 @@ int GetScreenBitsPerPixel() { return g_screenBpp; }
 
 int LiveGdiObjectCount() {
     Tracker& t = TheTracker();
-    std::lock_guard<std::mutex> g(t.lock);
     return static_cast<int>(std::count_if(t.live.begin(), t.live.end(), [](const Object* o) { return !o->stock; }));
 }
 
@@ -384,7 +377,7 @@ HBITMAP CreateBitmap(int width, int height, UINT planes, UINT bitCount, const vo
 HBITMAP CreateCompatibleBitmap(HDC hdc, int width, int height) {
     DC* dc = As<DC>(hdc, Kind::DC);
     if (!dc || width <= 0 || height <= 0) return nullptr;
-    int bpp = dc->memory ? dc->bitmap->bpp : g_screenBpp.load();
+    int bpp = dc->memory ? dc->bitmap->bpp : g_screenBpp;
     Bitmap* b = NewBitmap(width, height, bpp, false);
     return b ? reinterpret_cast<HBITMAP>(static_cast<Object*>(b)) : nullptr;
 }

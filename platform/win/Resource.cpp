@@ -5,7 +5,6 @@
 #include <strings.h>
 
 #include <cstdlib>
-#include <mutex>
 #include <vector>
 
 namespace {
@@ -18,7 +17,6 @@ struct Registration {
 };
 
 struct Registry {
-    std::mutex lock;
     std::vector<Registration> modules;
 };
 
@@ -79,13 +77,11 @@ HMODULE ModuleHandleFromAddress(const void* address) {
 
 void RegisterResources(const void* anchor, const EmbeddedResource* table, std::size_t count) {
     Registry& r = TheRegistry();
-    std::lock_guard<std::mutex> g(r.lock);
     r.modules.push_back(Registration{anchor, table, count, nullptr});
 }
 
 void UnregisterResources(const EmbeddedResource* table) {
     Registry& r = TheRegistry();
-    std::lock_guard<std::mutex> g(r.lock);
     for (auto it = r.modules.begin(); it != r.modules.end(); ++it) {
         if (it->table == table) {
             r.modules.erase(it);
@@ -110,17 +106,15 @@ HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
     Key nameKey = MakeKey(name);
     Key typeKey = MakeKey(type);
     Registry& r = TheRegistry();
-    // Modules are identified outside the registry's lock: asking the loader while holding it
-    // could deadlock against a module whose constructors are registering resources.
+    // Modules are identified before the list is walked again: asking the loader may run a
+    // module's constructors, which register resources and so change the list.
     std::vector<std::pair<const NUVWin::EmbeddedResource*, const void*>> unknown;
     {
-        std::lock_guard<std::mutex> g(r.lock);
         for (const Registration& m : r.modules)
             if (!m.module) unknown.emplace_back(m.table, m.anchor);
     }
     std::vector<HMODULE> handles;
     for (const auto& u : unknown) handles.push_back(NUVWin::ModuleHandleFromAddress(u.second));
-    std::lock_guard<std::mutex> g(r.lock);
     for (std::size_t i = 0; i < unknown.size(); ++i)
         for (Registration& m : r.modules)
             if (m.table == unknown[i].first && !m.module) m.module = handles[i];
@@ -138,7 +132,6 @@ HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
 HGLOBAL LoadResource(HMODULE, HRSRC resource) {
     if (!resource) return nullptr;
     Registry& r = TheRegistry();
-    std::lock_guard<std::mutex> g(r.lock);
     if (!IsRegisteredEntry(r, resource)) return nullptr;
     return const_cast<unsigned char*>(reinterpret_cast<const NUVWin::EmbeddedResource*>(resource)->data);
 }
@@ -148,7 +141,6 @@ LPVOID LockResource(HGLOBAL loaded) { return loaded; }
 DWORD SizeofResource(HMODULE, HRSRC resource) {
     if (!resource) return 0;
     Registry& r = TheRegistry();
-    std::lock_guard<std::mutex> g(r.lock);
     if (!IsRegisteredEntry(r, resource)) return 0;
     return static_cast<DWORD>(reinterpret_cast<const NUVWin::EmbeddedResource*>(resource)->size);
 }
