@@ -177,9 +177,11 @@ struct Decoded {
 Decoded Decode(const void* data, unsigned long size) {
     TempDir temp;
     const std::string path = temp.Touch("image.bmp", std::string(static_cast<const char*>(data), size));
-    // The reader sits beside this file.
-    std::string here = __FILE__;
-    std::string cmd = "/usr/bin/python3 " + here.substr(0, here.rfind('/')) + "/bmp_reader.py " + path;
+    // The reader sits beside this file; __FILE__ may be relative to the build folder.
+    const char* source = std::getenv("NUV_SOURCE_DIR");
+    EXPECT_NE(source, nullptr);
+    std::string cmd = "/usr/bin/python3 " + std::string(source ? source : ".") +
+                      "/tests/kernel/settings/bmp_reader.py '" + path + "' 2>&1";
     Decoded d;
     FILE* p = popen(cmd.c_str(), "r");
     std::string out;
