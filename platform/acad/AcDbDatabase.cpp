@@ -87,6 +87,7 @@ AcDbObjectId DbAccess::attach(AcDbDatabase* db, AcDbObject* obj, uint64_t handle
     s->object = obj;
     obj->stub_ = s;
     ++db->liveObjects_;
+    created(s);
     obj->subAddedToDatabase(db);
     return AcDbObjectId(s);
 }
@@ -107,9 +108,10 @@ AcDbHostApplicationServices* acdbHostApplicationServices() {
 
 // ---- The database ----
 
-AcDbDatabase::AcDbDatabase(bool buildDefault, bool) : impl_(std::make_unique<Impl>()) {
+AcDbDatabase::AcDbDatabase(bool buildDefault, bool noDocument) : impl_(std::make_unique<Impl>()) {
     liveDatabases().insert(this);
     if (buildDefault) buildDefaultDrawing();
+    undoRecording_ = !noDocument;  // the default drawing itself is not a change to undo
 }
 
 AcDbDatabase::~AcDbDatabase() {

@@ -51,6 +51,10 @@ public:
     int numOpenObjects() const { return openCount_; }
     // Ids of the objects currently open, for diagnostics.
     std::vector<AcDbObjectId> openObjectIds() const;
+    // Undo recording (see UndoLog.h): on for a drawing of a document, off for one made with
+    // noDocument; disableUndoRecording(true) suspends it without forgetting what was recorded.
+    void disableUndoRecording(bool disable) { undoRecording_ = !disable; }
+    bool undoRecording() const { return undoRecording_; }
 
     // ---- Tables and dictionaries ----
     AcDbObjectId blockTableId() const { return blockTable_; }
@@ -148,6 +152,7 @@ private:
     long liveObjects_ = 0;
     int openCount_ = 0;
     bool loading_ = false;
+    bool undoRecording_ = false;
     AcDbObjectId blockTable_, layerTable_, linetypeTable_, textStyleTable_, regAppTable_;
     AcDbObjectId vportTable_, viewTable_, ucsTable_, dimStyleTable_;
     AcDbObjectId nod_;

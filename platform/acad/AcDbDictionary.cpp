@@ -16,6 +16,13 @@ using NUVAcad::upperName;
 AcDbDictionary::AcDbDictionary(const AcDbDictionary& o)
     : AcDbObject(o), hardOwner_(o.hardOwner_), mergeStyle_(o.mergeStyle_) {}
 
+AcDbObject* AcDbDictionary::undoCopy() const {
+    auto* c = new AcDbDictionary(*this);
+    c->map_ = map_;
+    c->anonymousCounter_ = anonymousCounter_;
+    return c;
+}
+
 Acad::ErrorStatus AcDbDictionary::getAt(const char* key, AcDbObjectId& id) const {
     if (!key) return Acad::eInvalidKey;
     auto it = map_.find(upperName(key));
@@ -234,6 +241,12 @@ AcDbGroup::AcDbGroup(const char* description, bool selectable)
     : description_(description ? description : ""), selectable_(selectable) {}
 
 AcDbGroup::AcDbGroup(const AcDbGroup& o) : AcDbObject(o), description_(o.description_), selectable_(o.selectable_) {}
+
+AcDbObject* AcDbGroup::undoCopy() const {
+    auto* c = new AcDbGroup(*this);
+    c->members_ = members_;
+    return c;
+}
 
 const char* AcDbGroup::name() const {
     // The key lives in the group dictionary; each group keeps its own copy to hand out.

@@ -52,6 +52,7 @@ public:
 
 protected:
     void subErase(bool erasing) override;
+    AcDbObject* undoCopy() const override;
 
 private:
     std::map<std::string, Entry> map_;  // upper-cased key -> entry
@@ -127,6 +128,7 @@ public:
 protected:
     void subAddedToDatabase(AcDbDatabase* db) override;
     void subErase(bool erasing) override;
+    AcDbObject* undoCopy() const override;
 
 private:
     std::string description_;

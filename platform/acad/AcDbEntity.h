@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "acad/AcDbFullSubentPath.h"
 #include "acad/AcDbObject.h"
 #include "acad/AcGeMatrix3d.h"
 #include "acad/AcGePlane.h"
@@ -75,6 +76,12 @@ public:
     virtual Acad::ErrorStatus intersectWith(const AcDbEntity* other, AcDb::Intersect type, const AcGePlane& projPlane,
                                             AcGePoint3dArray& points, intptr_t thisGsMarker = 0,
                                             intptr_t otherGsMarker = 0) const;
+
+    // Shows the entity highlighted, or normal again, on its drawing's display (opened for read
+    // is enough). A path naming a part highlights the whole entity. eNotInDatabase for an entity
+    // that is not in a drawing.
+    Acad::ErrorStatus highlight(const AcDbFullSubentPath& path = AcDbFullSubentPath(), bool highlightAll = false) const;
+    Acad::ErrorStatus unhighlight(const AcDbFullSubentPath& path = AcDbFullSubentPath(), bool highlightAll = false) const;
 
     // Parts that follow the entity's property changes (vertices of the old-style polylines).
     virtual void forEachSubent(const std::function<void(AcDbEntity*)>& fn) const;

@@ -62,6 +62,7 @@ Acad::ErrorStatus AcDbObject::close() {
 Acad::ErrorStatus AcDbObject::upgradeOpen() {
     if (!stub_ || writer_) return Acad::eOk;
     if (readers_ != 1) return readers_ == 0 ? Acad::eNotOpenForRead : Acad::eHadMultipleReaders;
+    DbAccess::aboutToModify(this);
     readers_ = 0;
     writer_ = true;
     return Acad::eOk;
@@ -86,6 +87,7 @@ Acad::ErrorStatus AcDbObject::erase(bool erasing) {
 
 void AcDbObject::subAddedToDatabase(AcDbDatabase*) {}
 void AcDbObject::subErase(bool) {}
+AcDbObject* AcDbObject::undoCopy() const { return AcDbObject::cast(clone()); }
 
 // ---- Extended data ----
 
@@ -182,6 +184,7 @@ void AcDbObject::syncReactorPtrs() {
 
 void AcDbObject::addPersistentReactor(AcDbObjectId id) {
     if (id.isNull() || hasPersistentReactor(id)) return;
+    DbAccess::aboutToModify(this);
     reactorIds_.push_back(id);
     reactorPtrs_.append(tagReactor(id));
 }
@@ -189,6 +192,7 @@ void AcDbObject::addPersistentReactor(AcDbObjectId id) {
 Acad::ErrorStatus AcDbObject::removePersistentReactor(AcDbObjectId id) {
     auto it = std::find(reactorIds_.begin(), reactorIds_.end(), id);
     if (it == reactorIds_.end()) return Acad::eKeyNotFound;
+    DbAccess::aboutToModify(this);
     reactorIds_.erase(it);
     syncReactorPtrs();
     return Acad::eOk;
@@ -239,6 +243,7 @@ Acad::ErrorStatus DbAccess::open(AcDbObject* o, AcDb::OpenMode mode) {
     case AcDb::kForWrite:
         if (o->writer_) return Acad::eWasOpenForWrite;
         if (o->readers_ > 0) return Acad::eWasOpenForRead;
+        aboutToModify(o);
         o->writer_ = true;
         break;
     case AcDb::kForNotify: ++o->notifiers_; break;

@@ -105,6 +105,10 @@ protected:
     virtual void subAddedToDatabase(AcDbDatabase* db);
     // Called when the object is erased or restored.
     virtual void subErase(bool erasing);
+    // Undo keeps a whole copy of an object before it changes. clone() leaves out what a user's
+    // copy must not share (entries, members, entities, vertices); a class that owns such lists
+    // puts them in its undo copy too. Null: the class cannot be copied.
+    virtual AcDbObject* undoCopy() const;
 
 private:
     friend class NUVAcad::DbAccess;

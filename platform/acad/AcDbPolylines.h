@@ -25,6 +25,12 @@ public:
     void attach(AcDbObjectId id) { ids_.push_back(id); }
     // Drops the vertices of an object not in a database (a copy about to be refilled).
     void clear();
+    // Names the same vertices as `o` (an undo copy of a polyline in a database).
+    void shareIds(const SubentList& o) {
+        clear();
+        ids_ = o.ids_;
+        seqendId = o.seqendId;
+    }
     void addedToDatabase(AcDbEntity* owner, AcDbDatabase* db);
     // Every vertex, in order, erased ones left out.
     std::vector<AcDbEntity*> items() const;
@@ -168,6 +174,11 @@ public:
 protected:
     void subAddedToDatabase(AcDbDatabase* db) override;
     void subErase(bool erasing) override;
+    AcDbObject* undoCopy() const override {
+        auto* c = new AcDb2dPolyline(*this);
+        c->subs_.shareIds(subs_);
+        return c;
+    }
 
 private:
     NUVAcad::SubentList subs_;
@@ -206,6 +217,11 @@ public:
 protected:
     void subAddedToDatabase(AcDbDatabase* db) override;
     void subErase(bool erasing) override;
+    AcDbObject* undoCopy() const override {
+        auto* c = new AcDb3dPolyline(*this);
+        c->subs_.shareIds(subs_);
+        return c;
+    }
 
 private:
     NUVAcad::SubentList subs_;
@@ -239,6 +255,11 @@ public:
 protected:
     void subAddedToDatabase(AcDbDatabase* db) override;
     void subErase(bool erasing) override;
+    AcDbObject* undoCopy() const override {
+        auto* c = new AcDbPolyFaceMesh(*this);
+        c->subs_.shareIds(subs_);
+        return c;
+    }
 
 private:
     NUVAcad::SubentList subs_;

@@ -94,6 +94,7 @@ void AcDbSymbolTable::attachRecord(AcDbObjectId id, const std::string& name) {
 }
 
 void AcDbSymbolTable::renameEntry(const std::string& oldName, const std::string& newName, AcDbObjectId id) {
+    DbAccess::aboutToModify(this);
     auto it = index_.find(upperName(oldName));
     if (it != index_.end() && it->second == id) index_.erase(it);
     index_[upperName(newName)] = id;
@@ -211,6 +212,16 @@ Acad::ErrorStatus AcDbRawTableRecord::dxfInFields(DxfIn& in) {
 
 AcDbBlockTableRecord::AcDbBlockTableRecord(const AcDbBlockTableRecord& o)
     : AcDbSymbolTableRecord(o), origin_(o.origin_), comments_(o.comments_) {}
+
+AcDbObject* AcDbBlockTableRecord::undoCopy() const {
+    auto* c = new AcDbBlockTableRecord(*this);
+    c->entities_ = entities_;
+    c->extra_ = extra_;
+    c->blockBeginId = blockBeginId;
+    c->blockEndId = blockEndId;
+    c->beginExtra = beginExtra;
+    return c;
+}
 
 void AcDbBlockTableRecord::subAddedToDatabase(AcDbDatabase* db) {
     // The BLOCK and ENDBLK markers of a block have handles of their own in drawing files.

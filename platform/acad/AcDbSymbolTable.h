@@ -21,7 +21,6 @@ class AcDbSymbolTable : public AcDbObject {
     NUV_DB_DECLARE(AcDbSymbolTable, AcDbObject, "TABLE")
 public:
     AcDbSymbolTable() = default;
-    AcDbSymbolTable(const AcDbSymbolTable&) = delete;
 
     bool has(const char* name) const;
     bool has(AcDbObjectId id) const;
@@ -47,6 +46,7 @@ public:
     void attachRecord(AcDbObjectId id, const std::string& name);
 
 protected:
+    AcDbSymbolTable(const AcDbSymbolTable&) = default;  // for undo copies only
     std::map<std::string, AcDbObjectId> index_;  // upper-cased name -> record
     std::vector<AcDbObjectId> order_;
     int anonymousCounter_ = 0;
@@ -122,6 +122,7 @@ public:
 
 protected:
     void subAddedToDatabase(AcDbDatabase* db) override;
+    AcDbObject* undoCopy() const override;
 
 private:
     std::vector<AcDbObjectId> entities_;
@@ -134,6 +135,7 @@ class AcDbBlockTable : public AcDbSymbolTable {
     NUV_DB_DECLARE(AcDbBlockTable, AcDbSymbolTable, "TABLE")
 public:
     const char* tableName() const override { return "BLOCK_RECORD"; }
+    AcDbObject* undoCopy() const override { return new AcDbBlockTable(*this); }
     AcDbSymbolTableRecord* newRecord() const override { return new AcDbBlockTableRecord; }
     Acad::ErrorStatus getAt(const char* name, AcDbBlockTableRecord*& rec, AcDb::OpenMode mode, bool openErased = false) const;
     using AcDbSymbolTable::getAt;
@@ -177,6 +179,7 @@ class AcDbLayerTable : public AcDbSymbolTable {
     NUV_DB_DECLARE(AcDbLayerTable, AcDbSymbolTable, "TABLE")
 public:
     const char* tableName() const override { return "LAYER"; }
+    AcDbObject* undoCopy() const override { return new AcDbLayerTable(*this); }
     AcDbSymbolTableRecord* newRecord() const override { return new AcDbLayerTableRecord; }
     Acad::ErrorStatus getAt(const char* name, AcDbLayerTableRecord*& rec, AcDb::OpenMode mode, bool openErased = false) const;
     using AcDbSymbolTable::getAt;
@@ -216,6 +219,7 @@ class AcDbLinetypeTable : public AcDbSymbolTable {
     NUV_DB_DECLARE(AcDbLinetypeTable, AcDbSymbolTable, "TABLE")
 public:
     const char* tableName() const override { return "LTYPE"; }
+    AcDbObject* undoCopy() const override { return new AcDbLinetypeTable(*this); }
     AcDbSymbolTableRecord* newRecord() const override { return new AcDbLinetypeTableRecord; }
     Acad::ErrorStatus getAt(const char* name, AcDbLinetypeTableRecord*& rec, AcDb::OpenMode mode, bool openErased = false) const;
     using AcDbSymbolTable::getAt;
@@ -258,6 +262,7 @@ class AcDbTextStyleTable : public AcDbSymbolTable {
     NUV_DB_DECLARE(AcDbTextStyleTable, AcDbSymbolTable, "TABLE")
 public:
     const char* tableName() const override { return "STYLE"; }
+    AcDbObject* undoCopy() const override { return new AcDbTextStyleTable(*this); }
     AcDbSymbolTableRecord* newRecord() const override { return new AcDbTextStyleTableRecord; }
     Acad::ErrorStatus getAt(const char* name, AcDbTextStyleTableRecord*& rec, AcDb::OpenMode mode, bool openErased = false) const;
     using AcDbSymbolTable::getAt;
@@ -277,6 +282,7 @@ class AcDbRegAppTable : public AcDbSymbolTable {
     NUV_DB_DECLARE(AcDbRegAppTable, AcDbSymbolTable, "TABLE")
 public:
     const char* tableName() const override { return "APPID"; }
+    AcDbObject* undoCopy() const override { return new AcDbRegAppTable(*this); }
     AcDbSymbolTableRecord* newRecord() const override { return new AcDbRegAppTableRecord; }
 };
 
@@ -286,6 +292,7 @@ class AcDbRawSymbolTable : public AcDbSymbolTable {
 public:
     explicit AcDbRawSymbolTable(std::string name) : name_(std::move(name)) {}
     const char* tableName() const override { return name_.c_str(); }
+    AcDbObject* undoCopy() const override { return new AcDbRawSymbolTable(*this); }
     AcDbSymbolTableRecord* newRecord() const override { return new AcDbRawTableRecord(name_); }
     void dxfOutFields(NUVAcad::DxfOut& out) const override;
     Acad::ErrorStatus dxfInFields(NUVAcad::DxfIn& in) override;

@@ -11,7 +11,9 @@
 
 #include "acad/AcDbDatabase.h"
 #include "acad/AcDbObject.h"
+#include "acad/Display.h"
 #include "acad/DxfTags.h"
+#include "acad/UndoLog.h"
 
 namespace NUVAcad {
 
@@ -21,6 +23,10 @@ struct DatabaseStore {
     // Header variables the model does not interpret, in file order, and the CLASSES section.
     std::vector<std::pair<std::string, TagList>> headerExtra;
     std::vector<TagList> classes;
+    // The drawing's undo log, made when first needed; a drawing read from a file starts a new one.
+    std::unique_ptr<UndoLog> undo;
+    // What the user sees of the drawing (made when first needed).
+    std::unique_ptr<Display> display;
 };
 
 class DbAccess {
@@ -38,7 +44,10 @@ public:
     // A new handle with no object (markers such as a block's BLOCK and ENDBLK).
     static AcDbObjectId reserve(AcDbDatabase* db);
     static void setOwner(AcDbObject* o, AcDbObjectId owner) { o->owner_ = owner; }
-    static void setErased(AcDbObject* o, bool e) { o->erased_ = e; }
+    static void setErased(AcDbObject* o, bool e) {
+        if (o->erased_ != e) aboutToModify(o);
+        o->erased_ = e;
+    }
     static void setXdict(AcDbObject* o, AcDbObjectId d) { o->xdict_ = d; }
     static void setReactors(AcDbObject* o, const std::vector<AcDbObjectId>& ids) {
         o->reactorIds_ = ids;
@@ -57,6 +66,20 @@ public:
     static void raiseHandseed(AcDbDatabase* db, uint64_t seed) {
         if (seed > db->nextHandle_) db->nextHandle_ = seed;
     }
+
+    // ---- Undo ----
+    // Tell the drawing's undo log (when it records) that an object is about to change, or was
+    // just created. Changes made behind an object's back (erasing a polyline's vertices,
+    // linking a group's members) call aboutToModify too.
+    static void aboutToModify(AcDbObject* o);
+    static void created(ObjectStub* s);
+    // A copy of the object's whole state, identity fields included; null when the class cannot
+    // be copied.
+    static AcDbObject* undoCopy(const AcDbObject* o);
+    // Puts `copy` in the stub's place and deletes the object that was there.
+    static void restoreObject(ObjectStub* s, AcDbObject* copy);
+    // Deletes the stub's object (an undone creation); the id then names nothing.
+    static void removeObject(ObjectStub* s);
 };
 
 // Points of entities whose coordinates live in their own plane (arcs, circles, texts, block

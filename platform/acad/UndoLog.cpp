@@ -1,0 +1,333 @@
+// The undo log is one flat list of records: step brackets (Begin/End), marks, and changes. A
+// step at the top level is a bracket with everything inside it, or a run of changes made outside
+// any bracket. Undoing walks the list backwards, so the oldest copy of an object is put back last
+// and wins.
+#include "acad/UndoLog.h"
+
+#include "acad/AcDbDatabase.h"
+#include "acad/AcDbEntity.h"
+#include "acad/AcDbPolylines.h"
+#include "acad/DbInternal.h"
+
+namespace NUVAcad {
+
+namespace {
+constexpr size_t npos = static_cast<size_t>(-1);
+}
+
+// ---- Database side ----
+
+AcDbObject* DbAccess::undoCopy(const AcDbObject* o) {
+    AcDbObject* c = o->undoCopy();
+    if (!c) return nullptr;
+    c->owner_ = o->owner_;
+    c->erased_ = o->erased_;
+    c->xdict_ = o->xdict_;
+    c->reactorIds_ = o->reactorIds_;
+    c->syncReactorPtrs();
+    return c;
+}
+
+void DbAccess::restoreObject(ObjectStub* s, AcDbObject* copy) {
+    AcDbObject* live = s->object;
+    copy->stub_ = s;
+    s->object = copy;
+    if (live) {
+        live->stub_ = nullptr;
+        delete live;
+    } else {
+        ++s->db->liveObjects_;
+    }
+}
+
+void DbAccess::removeObject(ObjectStub* s) {
+    AcDbObject* live = s->object;
+    if (!live) return;
+    s->object = nullptr;
+    live->stub_ = nullptr;
+    delete live;
+    --s->db->liveObjects_;
+}
+
+void DbAccess::aboutToModify(AcDbObject* o) {
+    ObjectStub* s = o->stub_;
+    if (!s || !s->db->undoRecording_ || s->db->loading_) return;
+    undoLogOf(s->db).aboutToModify(o);
+}
+
+void DbAccess::created(ObjectStub* s) {
+    if (!s->db->undoRecording_ || s->db->loading_) return;
+    undoLogOf(s->db).objectCreated(s);
+}
+
+UndoLog& undoLogOf(AcDbDatabase* db) {
+    DatabaseStore& st = DbAccess::store(db);
+    if (!st.undo) st.undo = std::make_unique<UndoLog>(db);
+    return *st.undo;
+}
+
+// ---- Recording ----
+
+UndoLog::UndoLog(AcDbDatabase* db) : db_(db) {}
+UndoLog::~UndoLog() = default;
+
+bool UndoLog::isRecording() const {
+    return enabled_ && !undoing_ && db_->undoRecording() && !DbAccess::isLoading(db_);
+}
+
+void UndoLog::boundary() { touched_.clear(); }
+
+void UndoLog::push(Record r) {
+    if (r.kind == Kind::Begin || r.kind == Kind::End || r.kind == Kind::Mark) boundary();
+    records_.push_back(std::move(r));
+}
+
+void UndoLog::objectCreated(ObjectStub* stub) {
+    if (!isRecording()) return;
+    touched_.insert(stub);
+    Record r{Kind::Created};
+    r.stub = stub;
+    push(std::move(r));
+}
+
+void UndoLog::aboutToModify(AcDbObject* obj) {
+    if (!isRecording()) return;
+    ObjectStub* stub = DbAccess::stubOf(obj);
+    if (!stub || !touched_.insert(stub).second) return;
+    AcDbObject* copy = DbAccess::undoCopy(obj);
+    if (!copy) return;
+    Record r{Kind::Modified};
+    r.stub = stub;
+    r.before.reset(copy);
+    push(std::move(r));
+    // A polyline's vertices change with it without being opened: keep them too.
+    if (auto* ent = AcDbEntity::cast(obj); ent && ent->subentList())
+        for (AcDbObjectId id : ent->subentList()->ids())
+            if (AcDbObject* v = DbAccess::peek(id)) aboutToModify(v);
+}
+
+void UndoLog::recordCustom(std::function<void()> undo) {
+    if (!isRecording() || !undo) return;
+    Record r{Kind::Custom};
+    r.extra = customs_.size();
+    customs_.push_back(std::move(undo));
+    push(std::move(r));
+}
+
+void UndoLog::setEnabled(bool enabled) {
+    if (!enabled) {
+        records_.clear();
+        names_.clear();
+        customs_.clear();
+        open_.clear();
+        touched_.clear();
+    }
+    enabled_ = enabled;
+}
+
+// ---- Brackets ----
+
+void UndoLog::beginCommand(const std::string& name) {
+    Record r{Kind::Begin};
+    r.extra = names_.size();
+    names_.push_back(name);
+    open_.emplace_back(false, records_.size());
+    push(std::move(r));
+}
+
+int UndoLog::commandDepth() const {
+    int n = 0;
+    for (const auto& o : open_) n += o.first ? 0 : 1;
+    return n;
+}
+
+bool UndoLog::inGroup() const {
+    for (const auto& o : open_)
+        if (o.first) return true;
+    return false;
+}
+
+void UndoLog::endCommand(bool keep) {
+    size_t k = open_.size();
+    while (k > 0 && open_[k - 1].first) --k;
+    if (k == 0) return;
+    size_t begin = open_[k - 1].second;
+    if (!keep && canUndoNow()) {
+        undoing_ = true;
+        undoDownTo(begin);
+        undoing_ = false;
+        open_.resize(k - 1);
+        boundary();
+        return;
+    }
+    while (open_.size() >= k) {
+        open_.pop_back();
+        push(Record{Kind::End});
+    }
+}
+
+void UndoLog::beginGroup() {
+    if (inGroup()) endGroup();
+    Record r{Kind::Begin};
+    r.group = true;
+    r.extra = names_.size();
+    names_.push_back("GROUP");
+    open_.emplace_back(true, records_.size());
+    push(std::move(r));
+}
+
+bool UndoLog::endGroup() {
+    size_t k = open_.size();
+    while (k > 0 && !open_[k - 1].first) --k;
+    if (k == 0) return false;
+    while (open_.size() >= k) {
+        open_.pop_back();
+        push(Record{Kind::End});
+    }
+    return true;
+}
+
+void UndoLog::closeOpen() {
+    while (!open_.empty()) {
+        open_.pop_back();
+        push(Record{Kind::End});
+    }
+}
+
+void UndoLog::mark() { push(Record{Kind::Mark}); }
+
+bool UndoLog::hasMark() const {
+    for (const Record& r : records_)
+        if (r.kind == Kind::Mark) return true;
+    return false;
+}
+
+// ---- Undoing ----
+
+bool UndoLog::canUndoNow() const { return db_->numOpenObjects() == 0; }
+
+void UndoLog::undoRecord(Record& r) {
+    switch (r.kind) {
+    case Kind::Created: DbAccess::removeObject(r.stub); break;
+    case Kind::Modified: DbAccess::restoreObject(r.stub, r.before.release()); break;
+    case Kind::Custom:
+        if (customs_[r.extra]) customs_[r.extra]();
+        customs_[r.extra] = nullptr;
+        break;
+    default: break;
+    }
+}
+
+void UndoLog::undoDownTo(size_t size) {
+    while (records_.size() > size) {
+        undoRecord(records_.back());
+        records_.pop_back();
+    }
+}
+
+size_t UndoLog::lastStepStart(size_t end, std::string* name) const {
+    if (end == 0) return npos;
+    const Record& last = records_[end - 1];
+    if (last.kind == Kind::End) {
+        int depth = 0;
+        for (size_t j = end; j-- > 0;) {
+            if (records_[j].kind == Kind::End) ++depth;
+            else if (records_[j].kind == Kind::Begin && --depth == 0) {
+                if (name) *name = names_[records_[j].extra];
+                return j;
+            }
+        }
+        return 0;  // an End without its Begin cannot be made; undo all that is left
+    }
+    if (last.kind == Kind::Begin || last.kind == Kind::Mark) {
+        if (name) *name = last.kind == Kind::Begin ? names_[last.extra] : std::string();
+        return end - 1;
+    }
+    size_t j = end - 1;
+    while (j > 0) {
+        Kind k = records_[j - 1].kind;
+        if (k != Kind::Created && k != Kind::Modified && k != Kind::Custom) break;
+        --j;
+    }
+    if (name) name->clear();
+    return j;
+}
+
+Acad::ErrorStatus UndoLog::undo(int n, int* undone, std::vector<std::string>* undoneNames) {
+    if (undone) *undone = 0;
+    if (!canUndoNow()) return Acad::eWasOpenForWrite;
+    closeOpen();
+    undoing_ = true;
+    int count = 0;
+    while (count < n && !records_.empty()) {
+        if (records_.back().kind == Kind::Mark) {
+            records_.pop_back();
+            continue;
+        }
+        std::string name;
+        size_t start = lastStepStart(records_.size(), &name);
+        undoDownTo(start);
+        ++count;
+        if (undoneNames) undoneNames->push_back(name);
+    }
+    undoing_ = false;
+    boundary();
+    if (undone) *undone = count;
+    return Acad::eOk;
+}
+
+Acad::ErrorStatus UndoLog::back(std::vector<std::string>* undoneNames) {
+    if (!canUndoNow()) return Acad::eWasOpenForWrite;
+    size_t target = 0;
+    bool found = false;
+    for (size_t j = records_.size(); j-- > 0;)
+        if (records_[j].kind == Kind::Mark) {
+            target = j;
+            found = true;
+            break;
+        }
+    if (undoneNames) {
+        // The names of the outermost brackets being undone, last first.
+        int depth = 0;
+        for (size_t j = records_.size(); j-- > target;) {
+            if (records_[j].kind == Kind::End) ++depth;
+            else if (records_[j].kind == Kind::Begin) {
+                if (depth <= 1) undoneNames->push_back(names_[records_[j].extra]);
+                if (depth > 0) --depth;
+            }
+        }
+    }
+    undoing_ = true;
+    undoDownTo(found ? target + 1 : 0);
+    if (found) records_.pop_back();
+    undoing_ = false;
+    while (!open_.empty() && open_.back().second >= records_.size()) open_.pop_back();
+    boundary();
+    return Acad::eOk;
+}
+
+int UndoLog::numSteps() const {
+    int count = 0;
+    size_t end = records_.size();
+    std::vector<std::pair<bool, size_t>> open = open_;
+    // Open brackets count as one step each once closed; count them from their Begin.
+    while (end > 0) {
+        if (records_[end - 1].kind == Kind::Mark) {
+            --end;
+            continue;
+        }
+        if (!open.empty() && open.back().second < end) {
+            // Everything after the innermost open Begin belongs to it.
+            end = open.back().second;
+            open.pop_back();
+            if (open.empty()) ++count;
+            continue;
+        }
+        size_t start = lastStepStart(end, nullptr);
+        ++count;
+        end = start;
+    }
+    return count;
+}
+
+}  // namespace NUVAcad
