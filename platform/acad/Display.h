@@ -93,6 +93,11 @@ public:
     void showSlide(std::shared_ptr<const Slide> slide) { slide_ = std::move(slide); }
     const Slide* shownSlide() const { return slide_.get(); }
 
+    // ---- Selection ----
+    // The last set selected in this drawing, for the Previous selection mode.
+    const std::vector<AcDbObjectId>& previousSelection() const { return previousSelection_; }
+    void setPreviousSelection(std::vector<AcDbObjectId> ids) { previousSelection_ = std::move(ids); }
+
     const DisplayCounters& counters() const { return counters_; }
 
     enum : uint8_t { kBlanked = 1, kHighlighted = 2 };
@@ -108,6 +113,7 @@ private:
     std::unordered_map<AcDbObjectId, uint8_t> states_;  // absent: drawn normally
     std::vector<TempVector> temp_;
     std::shared_ptr<const Slide> slide_;
+    std::vector<AcDbObjectId> previousSelection_;
     DisplayCounters counters_;
 };
 
