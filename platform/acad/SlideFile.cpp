@@ -106,11 +106,9 @@ bool ReadSlide(std::string_view b, Slide& s, std::string& error) {
     };
     s.highX = word(19);
     s.highY = word(21);
+    // The aspect ratio is written low byte first whatever the order of the words.
     s.aspect = 0;
-    for (int k = 0; k < 4; ++k) {
-        auto v = static_cast<uint8_t>(b[23 + (big ? 3 - k : k)]);
-        s.aspect |= static_cast<uint32_t>(v) << (8 * k);
-    }
+    for (int k = 0; k < 4; ++k) s.aspect |= static_cast<uint32_t>(static_cast<uint8_t>(b[23 + k])) << (8 * k);
     s.hardwareFill = word(27);
 
     Reader r(b, big);

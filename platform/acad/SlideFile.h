@@ -1,6 +1,7 @@
 // Slide files: a picture of a view as screen vectors and solid fills in colour indices, in the
 // host's binary format. The 31-byte header ("AutoCAD Slide" CR LF ^Z NUL, type 86, level 2, the
-// screen's highest X and Y dot, the aspect ratio x 10,000,000, hardware fill, test number 0x1234)
+// screen's highest X and Y dot, the aspect ratio x 10,000,000 (always low byte first), hardware
+// fill, test number 0x1234 in the writer's byte order)
 // is followed by 16-bit records: a vector (four words, the first below 0x8000), an offset vector
 // (0xFB), a common-endpoint vector (0xFE), a solid fill (0xFD), a new colour (0xFF) and the end
 // (0xFC00). Dots count from the lower left corner.
