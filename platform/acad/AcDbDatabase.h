@@ -126,6 +126,10 @@ public:
     Acad::ErrorStatus writeDxf(std::string& out) const;
     Acad::ErrorStatus readDxf(const std::string& text);
 
+    // Loads line types named by `ltName` (wildcards allowed, "*" for all) from a .lin file; see
+    // LinetypeLoader.h for the results.
+    Acad::ErrorStatus loadLineTypeFile(const char* ltName, const char* fileName);
+
     // ---- Copies between databases ----
     // A whole copy of this drawing in a new database that the caller owns.
     Acad::ErrorStatus wblock(AcDbDatabase*& output);

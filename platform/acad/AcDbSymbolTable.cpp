@@ -386,6 +386,90 @@ void AcDbLinetypeTableRecord::setDashLengthAt(int i, double length) {
     if (isWriteEnabled() && i >= 0 && i < numDashes()) dashes_[static_cast<size_t>(i)].length = length;
 }
 
+// Complex elements live in each dash's tags, as drawing files hold them: 74 flags (1 absolute
+// rotation, 2 text, 4 shape), 75 shape number, 340 style, 46 scale, 50 rotation, 44/45 offset,
+// 9 text.
+const DxfTag* AcDbLinetypeTableRecord::dashTag(int i, int code) const {
+    if (i < 0 || i >= numDashes()) return nullptr;
+    for (const DxfTag& t : dashes_[static_cast<size_t>(i)].extra)
+        if (t.code == code) return &t;
+    return nullptr;
+}
+DxfTag* AcDbLinetypeTableRecord::dashTag(int i, int code, bool make) {
+    if (i < 0 || i >= numDashes() || !isWriteEnabled()) return nullptr;
+    auto& extra = dashes_[static_cast<size_t>(i)].extra;
+    for (DxfTag& t : extra)
+        if (t.code == code) return &t;
+    if (!make) return nullptr;
+    DxfTag t;
+    t.code = code;
+    // Keep the drawing-file order: flags first, then number, style, scale, rotation, offsets, text.
+    static const int order[] = {74, 75, 340, 46, 50, 44, 45, 9};
+    auto rank = [](int c) {
+        for (int k = 0; k < 8; ++k)
+            if (order[k] == c) return k;
+        return 8;
+    };
+    auto at = extra.begin();
+    while (at != extra.end() && rank(at->code) < rank(code)) ++at;
+    return &*extra.insert(at, t);
+}
+void AcDbLinetypeTableRecord::setFlag(int i, int bit, bool on) {
+    if (DxfTag* t = dashTag(i, 74, true)) t->i = on ? (t->i | bit) : (t->i & ~bit);
+}
+AcDbObjectId AcDbLinetypeTableRecord::shapeStyleAt(int i) const {
+    const DxfTag* t = dashTag(i, 340);
+    return t ? t->id : AcDbObjectId();
+}
+void AcDbLinetypeTableRecord::setShapeStyleAt(int i, AcDbObjectId style) {
+    if (DxfTag* t = dashTag(i, 340, true)) t->id = style;
+}
+int AcDbLinetypeTableRecord::shapeNumberAt(int i) const {
+    const DxfTag* t = dashTag(i, 75);
+    return t ? static_cast<int>(t->i) : 0;
+}
+void AcDbLinetypeTableRecord::setShapeNumberAt(int i, int number) {
+    if (DxfTag* t = dashTag(i, 75, true)) t->i = number;
+    setFlag(i, 4, number != 0);
+}
+const char* AcDbLinetypeTableRecord::textAt(int i) const {
+    const DxfTag* t = dashTag(i, 9);
+    return t ? t->str.c_str() : "";
+}
+void AcDbLinetypeTableRecord::setTextAt(int i, const char* text) {
+    if (DxfTag* t = dashTag(i, 9, true)) t->str = text ? text : "";
+    setFlag(i, 2, text && *text);
+    if (text && *text && !dashTag(i, 75)) setShapeNumberAt(i, 0);
+}
+AcGeVector2d AcDbLinetypeTableRecord::shapeOffsetAt(int i) const {
+    const DxfTag* x = dashTag(i, 44);
+    const DxfTag* y = dashTag(i, 45);
+    return {x ? x->real() : 0.0, y ? y->real() : 0.0};
+}
+void AcDbLinetypeTableRecord::setShapeOffsetAt(int i, const AcGeVector2d& offset) {
+    if (DxfTag* t = dashTag(i, 44, true)) t->v[0] = offset.x;
+    if (DxfTag* t = dashTag(i, 45, true)) t->v[0] = offset.y;
+}
+double AcDbLinetypeTableRecord::shapeScaleAt(int i) const {
+    const DxfTag* t = dashTag(i, 46);
+    return t ? t->real() : 1.0;
+}
+void AcDbLinetypeTableRecord::setShapeScaleAt(int i, double scale) {
+    if (DxfTag* t = dashTag(i, 46, true)) t->v[0] = scale;
+}
+double AcDbLinetypeTableRecord::shapeRotationAt(int i) const {
+    const DxfTag* t = dashTag(i, 50);
+    return t ? t->real() : 0.0;
+}
+void AcDbLinetypeTableRecord::setShapeRotationAt(int i, double rotation) {
+    if (DxfTag* t = dashTag(i, 50, true)) t->v[0] = rotation;
+}
+bool AcDbLinetypeTableRecord::shapeIsUcsOrientedAt(int i) const {
+    const DxfTag* t = dashTag(i, 74);
+    return t && (t->i & 1);
+}
+void AcDbLinetypeTableRecord::setShapeIsUcsOrientedAt(int i, bool ucsOriented) { setFlag(i, 1, ucsOriented); }
+
 void AcDbLinetypeTableRecord::dxfOutFields(DxfOut& out) const {
     AcDbSymbolTableRecord::dxfOutFields(out);
     out.subclass("AcDbLinetypeTableRecord");

@@ -9,6 +9,7 @@
 
 #include "acad/AcDbObject.h"
 #include "acad/AcGePoint3d.h"
+#include "acad/AcGeVector2d.h"
 #include "acad/DxfTags.h"
 
 class AcDbEntity;
@@ -201,11 +202,32 @@ public:
     void setNumDashes(int n);
     double dashLengthAt(int i) const;
     void setDashLengthAt(int i, double length);
+    // The text or shape a complex linetype draws at the end of dash i: its style (a text style,
+    // or the style record of a shape file), shape number (0 for a text), text, offset, scale and
+    // rotation (radians; UCS-oriented means absolute rather than along the line).
+    AcDbObjectId shapeStyleAt(int i) const;
+    void setShapeStyleAt(int i, AcDbObjectId style);
+    int shapeNumberAt(int i) const;
+    void setShapeNumberAt(int i, int number);
+    const char* textAt(int i) const;
+    void setTextAt(int i, const char* text);
+    AcGeVector2d shapeOffsetAt(int i) const;
+    void setShapeOffsetAt(int i, const AcGeVector2d& offset);
+    double shapeScaleAt(int i) const;
+    void setShapeScaleAt(int i, double scale);
+    double shapeRotationAt(int i) const;
+    void setShapeRotationAt(int i, double rotation);
+    bool shapeIsUcsOrientedAt(int i) const;
+    void setShapeIsUcsOrientedAt(int i, bool ucsOriented);
 
     void dxfOutFields(NUVAcad::DxfOut& out) const override;
     Acad::ErrorStatus dxfInFields(NUVAcad::DxfIn& in) override;
 
 private:
+    // The dash's tag of `code` (made when asked to), or null.
+    const NUVAcad::DxfTag* dashTag(int i, int code) const;
+    NUVAcad::DxfTag* dashTag(int i, int code, bool make);
+    void setFlag(int i, int bit, bool on);
     struct Dash {
         double length = 0;
         NUVAcad::TagList extra;  // shape or text of a complex linetype, kept as read
@@ -246,6 +268,9 @@ public:
     Acad::ErrorStatus bigFontFileName(const char*& f) const { f = bigFont_.c_str(); return Acad::eOk; }
     Acad::ErrorStatus setBigFontFileName(const char* f);
     bool isShapeFile() const { return (flags_ & 1) != 0; }
+    void setIsShapeFile(bool b) {
+        if (isWriteEnabled()) flags_ = b ? (flags_ | 1) : (flags_ & ~1);
+    }
     bool isVertical() const { return (flags_ & 4) != 0; }
 
     void dxfOutFields(NUVAcad::DxfOut& out) const override;
