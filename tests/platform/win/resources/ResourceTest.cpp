@@ -34,8 +34,8 @@ const std::string& SampleFile() {
     return path;
 }
 const std::string& OtherFile() {
-    static const std::string here = __FILE__;
-    static const std::string path = here.substr(0, here.rfind('/')) + "/module/other.txt";
+    // Found through the source folder: __FILE__ may be relative to the compiler's folder.
+    static const std::string path = Env("NUV_SOURCE_DIR") + "/tests/platform/win/resources/module/other.txt";
     return path;
 }
 
