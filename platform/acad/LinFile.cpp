@@ -149,6 +149,15 @@ public:
         out_.types.push_back(std::move(d));
     }
 
+    // A line that cannot be read at all (a NUL byte): its definition is refused.
+    void refuse(const std::string& line, int lineNo, size_t col, const std::string& what) {
+        if (line[0] == '*') finishPending();
+        else if (!havePending_) skipping_ = false;
+        error(lineNo, col, what);
+        havePending_ = false;
+        skipping_ = line[0] == '*';
+    }
+
     void finishPending() {
         if (havePending_) error(pending_.line, 1, "*" + pending_.name + " has no definition line");
         havePending_ = false;
@@ -261,7 +270,9 @@ LinFile ParseLinFile(std::string_view text, const std::string& fileName) {
         if (indent == std::string_view::npos) continue;
         std::string line(raw.substr(indent));
         if (line[0] == ';') continue;
-        if (line[0] == '*') p.header(line, lineNo);
+        if (size_t nul = line.find('\0'); nul != std::string::npos)
+            p.refuse(line, lineNo, indent + nul + 1, "a NUL byte in the line");
+        else if (line[0] == '*') p.header(line, lineNo);
         else p.definition(line, lineNo, indent);
     }
     p.finishPending();

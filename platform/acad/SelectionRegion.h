@@ -3,6 +3,7 @@
 // and touching a fence. Boundaries count as inside. Points are world XY.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include "acad/AcGePoint2d.h"

@@ -129,6 +129,13 @@ TEST(LinFile, ABadDefinitionCostsOnlyItself) {
     EXPECT_EQ(f.types[0].name, "GOOD1");
     EXPECT_EQ(f.types[1].name, "GOOD2");
     EXPECT_EQ(f.errors.size(), 1u);
+    // A NUL byte cannot be kept in a name or text: its definition goes, with the place.
+    std::string withNul("*OK\nA,1,-1\n*T\nA,1,[\"A\0B\",S],-1\n*OK2\nA,1,-1\n", 43);
+    f = ParseLinFile(withNul, "n.lin");
+    ASSERT_EQ(f.types.size(), 2u);
+    EXPECT_EQ(f.types[1].name, "OK2");
+    ASSERT_EQ(f.errors.size(), 1u);
+    EXPECT_EQ(f.errors[0], "n.lin:4:8: a NUL byte in the line");
 }
 
 struct LoadTest : EditorFixture {
