@@ -3,6 +3,7 @@
 // its options, reads them through Options and hands a Report to Emit.
 #pragma once
 
+#include <functional>
 #include <ostream>
 #include <span>
 #include <stdexcept>
@@ -26,8 +27,8 @@ struct Option {
     std::string_view help;
 };
 
-// Accepted by every subcommand: --help, --json, --csv, --xlsx FILE, --digits N.
-extern const Option kCommonOptions[5];
+// Accepted by every subcommand: --help, --json, --csv, --xlsx FILE, --digits N, --force.
+extern const Option kCommonOptions[6];
 
 // The words of a command line after the subcommand name.
 class Args {
@@ -46,10 +47,13 @@ enum class Format { Table, Json, Csv };
 
 // Parses text as a finite decimal number; the error names `what` (an option or a column).
 double ParseNumber(std::string_view text, std::string_view what);
+// The same without the message: nullptr and the value, or what is wrong ("is not a number").
+const char* NumberProblem(std::string_view text, double& value);
 
 // Args matched against a subcommand's options (the common ones are always accepted). Accepts
 // "--name VALUE" and "--name=VALUE"; a value may begin with '-'. Throws UsageError for an
-// unknown option, a missing value or a repeated option.
+// unknown option, a missing value or a repeated option, and checks the common options before
+// any work starts: --digits and --force need --xlsx, and the workbook's file may be written.
 class Options {
 public:
     Options(const Args& args, std::span<const Option> options);
@@ -69,6 +73,8 @@ public:
     double NonNegative(std::string_view name) const;
     // Rejects a value outside [lo, hi] with a message naming the option.
     double Within(std::string_view name, double fallback, double lo, double hi) const;
+    // The same for a whole number (2.5 is refused, 2.0 is 2).
+    int Whole(std::string_view name, int fallback, int lo, int hi) const;
 
 private:
     const std::string* Find(std::string_view name) const;
@@ -85,6 +91,8 @@ void PrintHelp(std::ostream& out, std::string_view usage, std::string_view descr
 // ---- Reports ----
 
 using Cell = std::variant<std::monostate, double, std::string>;  // empty, number, text
+using Row = std::vector<Cell>;
+using RowSink = std::function<void(const Row&)>;
 
 struct Quantity {
     std::string key;    // JSON and CSV name
@@ -106,8 +114,14 @@ struct Block {
     std::string title;  // heading in table output
     std::vector<Quantity> quantities;
     std::vector<Column> columns;
-    std::vector<std::vector<Cell>> rows;
+    std::vector<Row> rows;
+    // A table too long to hold makes its rows on demand instead: each call hands every row to the
+    // sink, in order. Writers may call it more than once (a table output measures, then prints).
+    std::function<void(const RowSink&)> stream;
+    std::size_t rowCount = 0;  // of a streamed table
     bool IsTable() const { return !columns.empty(); }
+    void ForEachRow(const RowSink& sink) const;
+    std::size_t RowCount() const { return stream ? rowCount : rows.size(); }
 };
 
 struct Report {
@@ -126,13 +140,24 @@ void WriteTable(const Report& report, std::ostream& out);
 void WriteJson(const Report& report, std::ostream& out);
 void WriteCsv(const Report& report, std::ostream& out);
 
-// Writes the report in the format the options ask for. Another output format (a file writer such
-// as an --xlsx option) belongs here: add its option to the subcommand's list and a branch below.
+// Refuses a report holding a number that is not finite (an input outside what the formulas can
+// compute), naming the quantity and its value. Streamed rows are checked with CheckRow by the
+// command that makes them, before anything is written.
+void CheckFinite(const Report& report);
+void CheckRow(const Block& block, const Row& row, const std::string& where);
+
+// Checks the report and writes the --xlsx file if the options ask for one.
+void WriteFile(const Report& report, const Options& options);
+// WriteFile, then the report in the format the options ask for. Nothing reaches `out` when a
+// check fails.
 void Emit(const Report& report, const Options& options, std::ostream& out);
 
-// Writes the report to the file --xlsx names (XlsxReport.cpp sets it; programs without it ignore
-// the option).
-extern void (*g_fileWriter)(const Report& report, const Options& options);
+// The --xlsx workbook writer (XlsxReport.cpp registers it; without it the option is refused).
+struct FileWriter {
+    void (*check)(const Options& options) = nullptr;  // before any work: may the file be written?
+    void (*write)(const Report& report, const Options& options) = nullptr;
+};
+extern FileWriter g_fileWriter;
 
 // Number text for humans (table) and for machines (JSON/CSV, shortest round-trip form).
 std::string HumanNumber(double value);

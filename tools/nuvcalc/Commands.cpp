@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Flow.h"
+#include "SegmentFile.h"
 
 namespace nuvcalc {
 

@@ -1,6 +1,6 @@
 // nuvcalc's subcommands. Each lives in its own file, reads its options through Options (Cli.h)
-// and returns the process exit status: 0 done, 2 wrong command line (UsageError, printed by the
-// dispatcher).
+// and returns the process exit status: 0 done, 2 wrong command line or input (UsageError, printed
+// by the dispatcher). A command writes to `out` only once every check has passed.
 //
 // Adding a subcommand: write `int RunName(const Args&, std::ostream& out, std::ostream& err)` in
 // NameCommand.cpp, declare it below and add one row to kCommands in Commands.cpp.

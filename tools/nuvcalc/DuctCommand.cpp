@@ -3,6 +3,7 @@
 
 #include "Commands.h"
 #include "Flow.h"
+#include "SegmentFile.h"
 #include "NUVKernel/NUVKernel.h"
 
 namespace nuvcalc {
@@ -19,8 +20,9 @@ const Option kDuctOptions[] = {
     {"pressure", "PA", "barometric pressure, Pa (default 101325)"},
     {"roughness", "MM", "absolute wall roughness, mm (default 0.15, galvanised steel)"},
     {"nu", "M2/S", "kinematic viscosity of air, m2/s (default 1.506e-5, air at 20 C)"},
-    {"csv-in", "FILE", "compute every segment of FILE (columns: id, width, height, flow, length,\n"
-                       "                        zeta, roughness) and print a table with totals"},
+    {"csv-in", "FILE", "compute every segment of FILE (UTF-8 CSV; columns: id, width, height, flow,\n"
+                       "                        length, zeta, roughness; lines starting with # above the\n"
+                       "                        header are comments) and print a table with totals"},
 };
 
 constexpr double kDefaultDuctRoughnessMm = 0.15;
@@ -31,7 +33,7 @@ struct Air {
 
 Air ReadAir(const Options& o) {
     Air air{};
-    air.temp = o.Number("temp", 20.0);
+    air.temp = AirTemperature(o);
     air.rh = o.Within("rh", 50.0, 0.0, 100.0);
     air.pressure = o.Positive("pressure", kStandardPressure);
     air.nu = o.Positive("nu", kDefaultAirNu);
@@ -101,8 +103,7 @@ int Single(const Options& o, std::ostream& out) {
     Put(res, "d_f", "flow-equivalent diameter", "mm", d.df * 1000.0);
     Put(res, "d_a", "area-equivalent diameter", "mm", d.da * 1000.0);
     Put(res, "velocity", "velocity", "m/s", d.v);
-    Put(res, "density", "air density ρ", "kg/m³", air.rho,
-        air.temp < -40 || air.temp > 60 ? "352/T: temperature outside -40..60 °C" : "");
+    Put(res, "density", "air density ρ", "kg/m³", air.rho, AirDensityNote(air.temp));
     Put(res, "reynolds", "Reynolds number", "", d.re, d.re < kLaminarLimit ? "laminar" : "turbulent");
     Put(res, "relative_roughness", "relative roughness Δ", "", d.delta);
     Put(res, "lambda", "friction factor λ", "", d.design.lambda, d.design.name);
@@ -121,40 +122,36 @@ int Batch(const Options& o, std::ostream& out) {
     const std::string path = o.Text("csv-in");
     const double defaultRoughness = o.Within("roughness", kDefaultDuctRoughnessMm, 0.0, 1000.0);
     const Air air = ReadAir(o);
-    const CsvTable t = ReadCsvFile(path);
-    CheckColumns(t, path, {"id", "width", "height", "flow", "length", "zeta", "roughness"});
+    SegmentFile file(path);
+    file.Allow({"id", "width", "height", "flow", "length", "zeta", "roughness"});
 
     Report r;
     r.title = "Duct segments from " + path;
     Block& cond = r.AddQuantities("conditions", "Conditions");
     AddAir(cond, air);
-    Put(cond, "density", "air density ρ", "kg/m³", air.rho);
+    Put(cond, "density", "air density ρ", "kg/m³", air.rho, AirDensityNote(air.temp));
     Put(cond, "roughness", "default wall roughness", "mm", defaultRoughness);
 
-    Block& seg = r.AddTable("segments", "Segments",
-                            {{"id", "id", ""}, {"width_mm", "a", "mm"}, {"height_mm", "b", "mm"},
-                             {"flow_m3h", "flow", "m³/h"}, {"length_m", "l", "m"},
-                             {"velocity_m_s", "v", "m/s"}, {"reynolds", "Re", ""}, {"lambda", "λ", ""},
-                             {"rm_pa_m", "Rm", "Pa/m"}, {"friction_pa", "Δp fr", "Pa"}, {"zeta", "Σζ", ""},
-                             {"local_pa", "Δp loc", "Pa"}, {"total_pa", "Δp", "Pa"}});
-    SegmentTotals totals;
-    for (std::size_t i = 0; i < t.rows.size(); ++i) {
-        const RowReader row(t, i, path);
-        const std::string id = row.Text("id", std::to_string(i + 1));
-        const double width = row.Positive("width");
-        const double height = row.Positive("height");
-        const double flow = row.Positive("flow");
-        const double length = row.Positive("length");
-        const double zeta = row.NonNegative("zeta", 0.0);
-        const double roughness = row.NonNegative("roughness", defaultRoughness);
-        const Duct d = Compute(width, height, flow, roughness, air);
-        const double friction = NUV::Pl_Square(length, d.design.lambda, d.a, d.b, d.v, air.rho);
-        const double local = NUV::Pd(zeta, d.v, air.rho);
-        seg.rows.push_back({id, width, height, flow, length, d.v, d.re, d.design.lambda, d.rm, friction, zeta,
-                            local, friction + local});
-        totals.Add(length, friction, local);
-    }
-    AddTotals(r, totals);
+    AddSegments(r, file,
+                {{"id", "id", ""}, {"width_mm", "a", "mm"}, {"height_mm", "b", "mm"}, {"flow_m3h", "flow", "m³/h"},
+                 {"length_m", "l", "m"}, {"velocity_m_s", "v", "m/s"}, {"reynolds", "Re", ""}, {"lambda", "λ", ""},
+                 {"rm_pa_m", "Rm", "Pa/m"}, {"friction_pa", "Δp fr", "Pa"}, {"zeta", "Σζ", ""},
+                 {"local_pa", "Δp loc", "Pa"}, {"total_pa", "Δp", "Pa"}},
+                [&](const SegmentFile& row) {
+                    const std::string id = row.Text("id", std::to_string(row.Ordinal()));
+                    const double width = row.Positive("width");
+                    const double height = row.Positive("height");
+                    const double flow = row.Positive("flow");
+                    const double length = row.Positive("length");
+                    const double zeta = row.NonNegative("zeta", 0.0);
+                    const double roughness = row.NonNegative("roughness", defaultRoughness);
+                    const Duct d = Compute(width, height, flow, roughness, air);
+                    const double friction = NUV::Pl_Square(length, d.design.lambda, d.a, d.b, d.v, air.rho);
+                    const double local = NUV::Pd(zeta, d.v, air.rho);
+                    return Segment{{id, width, height, flow, length, d.v, d.re, d.design.lambda, d.rm, friction, zeta,
+                                    local, friction + local},
+                                   length, friction, local};
+                });
     Emit(r, o, out);
     return 0;
 }

@@ -1,5 +1,6 @@
 // nuvcalc eval: evaluates an arithmetic expression exactly as the suite's numeric input fields do,
 // so a user can see what a text typed into a dialog will turn into, or why it is refused.
+#include <cmath>
 #include <cstdio>
 
 #include "Commands.h"
@@ -60,19 +61,28 @@ int RunEval(const Args& args, std::ostream& out, std::ostream& err) {
         return 2;
     }
 
-    if (o.OutputFormat() == Format::Table) {
-        char buf[64];
-        std::snprintf(buf, sizeof buf, "%.15g", m.getvalue());
-        out << buf << "\n";
-        return 0;
+    const double value = m.getvalue();
+    // The evaluator keeps IEEE results (exp(1000) is inf); a field that received one would hold
+    // no usable number, so the tool refuses it.
+    if (!std::isfinite(value)) {
+        err << "nuvcalc eval: the result is " << HumanNumber(value) << ", not a finite number\n";
+        return 2;
     }
     Report r;
     r.title = "Expression";
     Block& b = r.AddQuantities("result");
     Put(b, "expression", "expression", "", text);
     if (m.hasX) Put(b, "x", "x", "", x);
-    Put(b, "value", "value", "", m.getvalue());
-    Emit(r, o, out);
+    Put(b, "value", "value", "", value);
+    if (o.OutputFormat() != Format::Table) {
+        Emit(r, o, out);
+        return 0;
+    }
+    // The value alone, as the field would show it; a workbook still gets the whole report.
+    WriteFile(r, o);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.15g", value);
+    out << buf << "\n";
     return 0;
 }
 

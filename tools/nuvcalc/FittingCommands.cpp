@@ -45,7 +45,7 @@ int RunElbow(const Args& args, std::ostream& out, std::ostream&) {
     const bool rectangular = o.Has("width") || o.Has("height");
     const bool hasVelocity = o.Has("velocity");
     const double v = hasVelocity ? o.Positive("velocity") : 0.0;
-    const double temp = o.Number("temp", 20.0);
+    const double temp = AirTemperature(o);
     const double rho = NUV::GetDensity(temp, 0.5, kStandardPressure);
 
     Report r;
@@ -79,7 +79,7 @@ int RunElbow(const Args& args, std::ostream& out, std::ostream&) {
     Put(res, "zeta", "local resistance coefficient ζ", "", zeta);
     if (hasVelocity) {
         Put(res, "velocity", "velocity", "m/s", v);
-        Put(res, "density", "air density ρ", "kg/m³", rho);
+        Put(res, "density", "air density ρ", "kg/m³", rho, AirDensityNote(temp));
         Put(res, "dynamic_pressure", "dynamic pressure", "Pa", NUV::GetDY(v, rho));
         Put(res, "loss", "local pressure loss", "Pa", NUV::Pd(zeta, v, rho));
     }

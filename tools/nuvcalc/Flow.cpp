@@ -1,10 +1,10 @@
 #include "Flow.h"
 
-#include <algorithm>
-#include <cctype>
-#include <fstream>
+#include <memory>
 
 #include "NUVKernel/NUVKernel.h"
+#include "Progress.h"
+#include "RowSpool.h"
 
 namespace nuvcalc {
 
@@ -48,131 +48,25 @@ FrictionFactor DesignFactor(double re, double delta) {
     return {"colebrook_white", "Colebrook-White", NUV::x_TF_CW(re, delta), "ok"};
 }
 
-std::string SegmentsCommand(const std::string& path) {
-    return ReadCsvFile(path).Column("diameter") >= 0 ? "pipe" : "duct";
-}
-
-int CsvTable::Column(const std::string& name) const {
-    const auto it = std::find(header.begin(), header.end(), name);
-    return it == header.end() ? -1 : static_cast<int>(it - header.begin());
-}
-
-namespace {
-
-std::string Trim(std::string s) {
-    while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back()))) s.pop_back();
-    std::size_t i = 0;
-    while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
-    return s.substr(i);
-}
-
-// Splits one CSV record; double quotes group a field and "" inside them is a quote.
-std::vector<std::string> SplitCsv(const std::string& line) {
-    std::vector<std::string> cells(1);
-    bool quoted = false;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-                cells.back() += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                cells.back() += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            cells.emplace_back();
-        } else {
-            cells.back() += c;
-        }
-    }
-    for (std::string& c : cells) c = Trim(c);
-    return cells;
-}
-
-}  // namespace
-
-CsvTable ReadCsvFile(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) throw UsageError("--csv-in: cannot open '" + path + "'");
-    CsvTable t;
-    std::string line;
-    int number = 0;
-    while (std::getline(in, line)) {
-        ++number;
-        if (number == 1 && line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);  // UTF-8 mark
-        const std::string trimmed = Trim(line);
-        if (trimmed.empty() || trimmed[0] == '#') continue;
-        std::vector<std::string> cells = SplitCsv(line);
-        if (t.header.empty()) {
-            for (std::string& c : cells) {
-                std::transform(c.begin(), c.end(), c.begin(), [](unsigned char ch) { return std::tolower(ch); });
-                if (c.empty()) throw UsageError("--csv-in: " + path + " line " + std::to_string(number) + ": empty column name");
-            }
-            t.header = std::move(cells);
-            continue;
-        }
-        if (cells.size() > t.header.size())
-            throw UsageError("--csv-in: " + path + " line " + std::to_string(number) + ": more cells than columns");
-        cells.resize(t.header.size());
-        t.rows.push_back(std::move(cells));
-        t.lines.push_back(number);
-    }
-    if (t.header.empty()) throw UsageError("--csv-in: " + path + " has no header row");
-    if (t.rows.empty()) throw UsageError("--csv-in: " + path + " has no segments");
+double AirTemperature(const Options& o) {
+    const double t = o.Number("temp", 20.0);
+    if (!(t > kAbsoluteZero)) throw UsageError("--temp: " + HumanNumber(t) + " °C is not above absolute zero (-273.15 °C)");
     return t;
 }
 
-}  // namespace nuvcalc
-
-namespace nuvcalc {
-
-std::string RowReader::Where(const std::string& column) const {
-    return path_ + " line " + std::to_string(table_.lines[row_]) + ", column " + column;
+double WaterTemperature(const Options& o) {
+    const double t = o.Number("temp", 20.0);
+    if (t < 0) throw UsageError("--temp: " + HumanNumber(t) + " °C is below 0 °C, where water is ice");
+    return t;
 }
 
-bool RowReader::Has(const std::string& column) const {
-    const int c = table_.Column(column);
-    return c >= 0 && !table_.rows[row_][c].empty();
-}
+std::string AirDensityNote(double t) { return t < -40 || t > 60 ? "352/T: temperature outside -40..60 °C" : ""; }
 
-std::string RowReader::Text(const std::string& column, const std::string& fallback) const {
-    return Has(column) ? table_.rows[row_][table_.Column(column)] : fallback;
-}
+// The density table ends at 100 C and the viscosity table at 80 C; beyond them the kernel keeps
+// the last value.
+std::string WaterDensityNote(double t) { return t > 100 ? "value at 100 °C: temperature above 100 °C" : ""; }
 
-double RowReader::Number(const std::string& column, double fallback) const {
-    return Has(column) ? ParseNumber(table_.rows[row_][table_.Column(column)], Where(column)) : fallback;
-}
-
-double RowReader::Positive(const std::string& column) const {
-    if (!Has(column)) throw UsageError(Where(column) + ": a value is required");
-    return Positive(column, 0);
-}
-
-double RowReader::Positive(const std::string& column, double fallback) const {
-    const double v = Number(column, fallback);
-    if (!(v > 0)) throw UsageError(Where(column) + ": must be greater than 0");
-    return v;
-}
-
-double RowReader::NonNegative(const std::string& column, double fallback) const {
-    const double v = Number(column, fallback);
-    if (v < 0) throw UsageError(Where(column) + ": must not be negative");
-    return v;
-}
-
-void CheckColumns(const CsvTable& table, const std::string& path, const std::vector<std::string>& allowed) {
-    for (const std::string& h : table.header) {
-        if (std::find(allowed.begin(), allowed.end(), h) == allowed.end()) {
-            std::string list;
-            for (const std::string& a : allowed) list += (list.empty() ? "" : ", ") + a;
-            throw UsageError("--csv-in: " + path + ": unknown column '" + h + "' (known: " + list + ")");
-        }
-    }
-}
+std::string WaterViscosityNote(double t) { return t > 80 ? "value at 80 °C: temperature above 80 °C" : ""; }
 
 void AddTotals(Report& report, const SegmentTotals& totals) {
     Block& tot = report.AddQuantities("totals", "Totals");
@@ -181,6 +75,31 @@ void AddTotals(Report& report, const SegmentTotals& totals) {
     Put(tot, "friction_loss", "friction loss", "Pa", totals.friction);
     Put(tot, "local_loss", "local loss", "Pa", totals.local);
     Put(tot, "total_loss", "total pressure loss", "Pa", totals.friction + totals.local);
+}
+
+void AddSegments(Report& report, SegmentFile& file, std::vector<Column> columns,
+                 const std::function<Segment(const SegmentFile&)>& compute) {
+    Block& table = report.AddTable("segments", "Segments", std::move(columns));
+    auto rows = std::make_shared<RowSpool>();
+    SegmentTotals totals;
+    {
+        nuvtools::Progress progress("nuvcalc: reading " + file.Path(), file.Size());
+        while (file.Next()) {
+            const Segment s = compute(file);
+            const std::string* id = std::get_if<std::string>(&s.row[0]);
+            CheckRow(table, s.row, file.Where() + (id ? " (" + *id + ")" : ""));
+            totals.Add(s.length, s.friction, s.local);
+            rows->Append(s.row);
+            progress.Update(file.BytesRead());
+        }
+    }
+    if (totals.segments == 0) throw UsageError("--csv-in: " + file.Path() + " has no segments");
+    table.rowCount = totals.segments;
+    table.stream = [rows](const RowSink& sink) {
+        nuvtools::Progress progress("nuvcalc: writing", rows->Bytes());
+        rows->Replay(sink, [&](std::uint64_t done) { progress.Update(done); });
+    };
+    AddTotals(report, totals);
 }
 
 }  // namespace nuvcalc

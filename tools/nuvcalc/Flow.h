@@ -1,11 +1,14 @@
 // Flow calculations shared by the duct and pipe commands: the friction factor of every formula
-// with its verdict, the design friction factor, and the defaults the commands document.
+// with its verdict, the design friction factor, the defaults the commands document, the fluids'
+// temperatures, and the segment table with totals of a --csv-in run.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "Cli.h"
+#include "SegmentFile.h"
 
 namespace nuvcalc {
 
@@ -40,44 +43,15 @@ void AddFrictionTable(Report& report, double re, double delta, RmOf rmOf) {
     }
 }
 
-// Reads a CSV file of segments: a header row naming columns, then one segment per row. Blank
-// lines and lines starting with '#' are skipped. Cells are returned as text; ParseNumber checks them.
-struct CsvTable {
-    std::vector<std::string> header;
-    std::vector<std::vector<std::string>> rows;
-    std::vector<int> lines;  // source line of each row, for messages
-    int Column(const std::string& name) const;  // -1 when absent
-};
-CsvTable ReadCsvFile(const std::string& path);
-
-// The command a segments file is for: "pipe" when it has a diameter column, else "duct".
-std::string SegmentsCommand(const std::string& path);
-
-}  // namespace nuvcalc
-
-namespace nuvcalc {
-
-// One row of a segments file, read by column name. Messages name the file, line and column.
-class RowReader {
-public:
-    RowReader(const CsvTable& table, std::size_t row, std::string path)
-        : table_(table), row_(row), path_(std::move(path)) {}
-    bool Has(const std::string& column) const;  // column present and cell not empty
-    std::string Text(const std::string& column, const std::string& fallback) const;
-    double Number(const std::string& column, double fallback) const;
-    double Positive(const std::string& column) const;  // required
-    double Positive(const std::string& column, double fallback) const;
-    double NonNegative(const std::string& column, double fallback) const;
-
-private:
-    std::string Where(const std::string& column) const;
-    const CsvTable& table_;
-    std::size_t row_;
-    std::string path_;
-};
-
-// Rejects columns other than the allowed ones (a misspelt column would be silently ignored).
-void CheckColumns(const CsvTable& table, const std::string& path, const std::vector<std::string>& allowed);
+// Temperatures: refused where the fluid cannot be (air at or below absolute zero, water below
+// its freezing point), accepted elsewhere. Outside the formulas' tables the result is a table's
+// end value or a fallback formula, and the report says so in a note, for air and water alike.
+constexpr double kAbsoluteZero = -273.15;  // C
+double AirTemperature(const Options& o);
+double WaterTemperature(const Options& o);
+std::string AirDensityNote(double t);        // "" inside -40..60 C
+std::string WaterDensityNote(double t);      // "" inside 0..100 C
+std::string WaterViscosityNote(double t);    // "" up to 80 C
 
 // Running totals of a segment table (duct or pipe runs), printed as the report's last block.
 struct SegmentTotals {
@@ -91,5 +65,18 @@ struct SegmentTotals {
     }
 };
 void AddTotals(Report& report, const SegmentTotals& totals);
+
+// One computed segment: its table row and what it adds to the totals.
+struct Segment {
+    Row row;
+    double length, friction, local;
+};
+
+// The segment table of a --csv-in run and its totals. Every segment is read, computed and checked
+// once before anything is written (a wrong line anywhere prints no result); the rows wait in a
+// RowSpool on disk, so a million segments take no more memory than ten. `compute` reads the
+// file's current segment.
+void AddSegments(Report& report, SegmentFile& file, std::vector<Column> columns,
+                 const std::function<Segment(const SegmentFile&)>& compute);
 
 }  // namespace nuvcalc

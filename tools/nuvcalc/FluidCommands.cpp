@@ -28,12 +28,13 @@ int RunAir(const Args& args, std::ostream& out, std::ostream&) {
     if (o.Help()) {
         PrintHelp(out, "nuvcalc air [--temp C] [--rh PERCENT] [--pressure PA]",
                   "Saturation vapour pressure of water (tabulated for -40..60 C) and the density of\n"
-                  "humid air. Outside -40..60 C the density is 352/T, without humidity or pressure.",
+                  "humid air. Outside -40..60 C the density is 352/T, without humidity or pressure,\n"
+                  "and a note says so. A temperature at or below absolute zero is refused.",
                   kAirOptions);
         return 0;
     }
     NoPositionals(o);
-    const double t = o.Number("temp", 20.0);
+    const double t = AirTemperature(o);
     const double rh = o.Within("rh", 50.0, 0.0, 100.0);
     const double p = o.Positive("pressure", kStandardPressure);
     const double ps = NUV::GetBhDqYl(t);
@@ -51,8 +52,7 @@ int RunAir(const Args& args, std::ostream& out, std::ostream&) {
     } else {
         Put(res, "saturation_pressure", "saturation vapour pressure", "Pa", Cell(), "outside -40..60 °C");
     }
-    Put(res, "density", "density ρ", "kg/m³", NUV::GetDensity(t, rh / 100.0, p),
-        inTable ? "" : "352/T: temperature outside -40..60 °C");
+    Put(res, "density", "density ρ", "kg/m³", NUV::GetDensity(t, rh / 100.0, p), AirDensityNote(t));
     Emit(r, o, out);
     return 0;
 }
@@ -61,20 +61,21 @@ int RunWater(const Args& args, std::ostream& out, std::ostream&) {
     const Options o(args, kWaterOptions);
     if (o.Help()) {
         PrintHelp(out, "nuvcalc water [--temp C]",
-                  "Density and kinematic viscosity of water (tables from 0 to 100 C; the viscosity is\n"
-                  "read at the temperature rounded to a whole degree).",
+                  "Density and kinematic viscosity of water (tables from 0 to 100 C and 0 to 80 C; the\n"
+                  "viscosity is read at the temperature rounded to a whole degree). Above a table's end\n"
+                  "its last value is used, and a note says so. Below 0 C water is ice: refused.",
                   kWaterOptions);
         return 0;
     }
     NoPositionals(o);
-    const double t = o.Number("temp", 20.0);
+    const double t = WaterTemperature(o);
     Report r;
     r.title = "Water";
     Block& in = r.AddQuantities("input", "Input");
     Put(in, "temp", "temperature", "°C", t);
     Block& res = r.AddQuantities("results", "Results");
-    Put(res, "density", "density ρ", "kg/m³", NUV::GetWaterMD(t));
-    Put(res, "nu", "kinematic viscosity ν", "mm²/s", NUV::GetWaterND(t));
+    Put(res, "density", "density ρ", "kg/m³", NUV::GetWaterMD(t), WaterDensityNote(t));
+    Put(res, "nu", "kinematic viscosity ν", "mm²/s", NUV::GetWaterND(t), WaterViscosityNote(t));
     Emit(r, o, out);
     return 0;
 }

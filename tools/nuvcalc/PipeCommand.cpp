@@ -1,6 +1,7 @@
 // nuvcalc pipe: a round water pipe, one on the command line or many from a segments file.
 #include "Commands.h"
 #include "Flow.h"
+#include "SegmentFile.h"
 #include "NUVKernel/NUVKernel.h"
 
 namespace nuvcalc {
@@ -15,8 +16,9 @@ const Option kPipeOptions[] = {
     {"temp", "C", "water temperature, C (default 20)"},
     {"length", "M", "pipe length, m: adds the friction loss over it"},
     {"roughness", "MM", "absolute wall roughness, mm (default 0.2, steel pipe)"},
-    {"csv-in", "FILE", "compute every segment of FILE (columns: id, diameter, flow or load and dt,\n"
-                       "                        length, zeta, roughness) and print a table with totals"},
+    {"csv-in", "FILE", "compute every segment of FILE (UTF-8 CSV; columns: id, diameter, flow or else\n"
+                       "                        load and dt, length, zeta, roughness; lines starting with #\n"
+                       "                        above the header are comments) and print a table with totals"},
 };
 
 constexpr double kDefaultPipeRoughnessMm = 0.2;
@@ -27,7 +29,7 @@ struct Water {
 
 Water ReadWater(const Options& o) {
     Water w{};
-    w.temp = o.Number("temp", 20.0);
+    w.temp = WaterTemperature(o);
     w.rho = NUV::GetWaterMD(w.temp);
     w.nu = NUV::GetWaterND(w.temp) * 1e-6;
     return w;
@@ -73,8 +75,8 @@ Flow FlowFromOptions(const Options& o, const Water& w) {
 
 void AddWater(Block& b, const Water& w) {
     Put(b, "temp", "water temperature", "°C", w.temp);
-    Put(b, "density", "water density ρ", "kg/m³", w.rho);
-    Put(b, "nu", "kinematic viscosity ν", "m²/s", w.nu);
+    Put(b, "density", "water density ρ", "kg/m³", w.rho, WaterDensityNote(w.temp));
+    Put(b, "nu", "kinematic viscosity ν", "m²/s", w.nu, WaterViscosityNote(w.temp));
 }
 
 int Single(const Options& o, std::ostream& out) {
@@ -119,40 +121,40 @@ int Batch(const Options& o, std::ostream& out) {
     const std::string path = o.Text("csv-in");
     const double defaultRoughness = o.Within("roughness", kDefaultPipeRoughnessMm, 0.0, 1000.0);
     const Water w = ReadWater(o);
-    const CsvTable t = ReadCsvFile(path);
-    CheckColumns(t, path, {"id", "diameter", "flow", "load", "dt", "length", "zeta", "roughness"});
+    SegmentFile file(path);
+    file.Allow({"id", "diameter", "flow", "load", "dt", "length", "zeta", "roughness"});
+    // One way to give the flow per file: a row must not mean one thing here and another there.
+    if (file.HasColumn("flow") && (file.HasColumn("load") || file.HasColumn("dt")))
+        throw UsageError("--csv-in: " + path + ": give the flow either in a flow column or in load and dt columns, not both");
+    if (!file.HasColumn("flow") && !(file.HasColumn("load") && file.HasColumn("dt")))
+        throw UsageError("--csv-in: " + path + ": needs a flow column, or load and dt columns");
 
     Report r;
     r.title = "Pipe segments from " + path;
     Block& cond = r.AddQuantities("conditions", "Conditions");
     AddWater(cond, w);
     Put(cond, "roughness", "default wall roughness", "mm", defaultRoughness);
-    Block& seg = r.AddTable("segments", "Segments",
-                            {{"id", "id", ""}, {"diameter_mm", "d", "mm"}, {"flow_m3h", "flow", "m³/h"},
-                             {"length_m", "l", "m"}, {"velocity_m_s", "v", "m/s"}, {"reynolds", "Re", ""},
-                             {"lambda", "λ", ""}, {"rm_pa_m", "Rm", "Pa/m"}, {"friction_pa", "Δp fr", "Pa"},
-                             {"zeta", "Σζ", ""}, {"local_pa", "Δp loc", "Pa"}, {"total_pa", "Δp", "Pa"}});
-    SegmentTotals totals;
-    for (std::size_t i = 0; i < t.rows.size(); ++i) {
-        const RowReader row(t, i, path);
-        const std::string id = row.Text("id", std::to_string(i + 1));
-        const double diameter = row.Positive("diameter");
-        double m3s = 0;
-        if (row.Has("flow"))
-            m3s = row.Positive("flow") / 3600.0;
-        else
-            m3s = NUV::GetWaterFlux(row.Positive("load"), row.Positive("dt")) / w.rho;
-        const double length = row.Positive("length");
-        const double zeta = row.NonNegative("zeta", 0.0);
-        const double roughness = row.NonNegative("roughness", defaultRoughness);
-        const Pipe p = Compute(diameter, m3s, roughness, w);
-        const double friction = NUV::Pl_Circle(length, p.design.lambda, p.d, p.v, w.rho);
-        const double local = NUV::Pd(zeta, p.v, w.rho);
-        seg.rows.push_back({id, diameter, m3s * 3600.0, length, p.v, p.re, p.design.lambda, p.rm, friction, zeta,
-                            local, friction + local});
-        totals.Add(length, friction, local);
-    }
-    AddTotals(r, totals);
+    const bool fromLoad = !file.HasColumn("flow");
+    AddSegments(r, file,
+                {{"id", "id", ""}, {"diameter_mm", "d", "mm"}, {"flow_m3h", "flow", "m³/h"}, {"length_m", "l", "m"},
+                 {"velocity_m_s", "v", "m/s"}, {"reynolds", "Re", ""}, {"lambda", "λ", ""}, {"rm_pa_m", "Rm", "Pa/m"},
+                 {"friction_pa", "Δp fr", "Pa"}, {"zeta", "Σζ", ""}, {"local_pa", "Δp loc", "Pa"},
+                 {"total_pa", "Δp", "Pa"}},
+                [&](const SegmentFile& row) {
+                    const std::string id = row.Text("id", std::to_string(row.Ordinal()));
+                    const double diameter = row.Positive("diameter");
+                    const double m3s = fromLoad ? NUV::GetWaterFlux(row.Positive("load"), row.Positive("dt")) / w.rho
+                                                : row.Positive("flow") / 3600.0;
+                    const double length = row.Positive("length");
+                    const double zeta = row.NonNegative("zeta", 0.0);
+                    const double roughness = row.NonNegative("roughness", defaultRoughness);
+                    const Pipe p = Compute(diameter, m3s, roughness, w);
+                    const double friction = NUV::Pl_Circle(length, p.design.lambda, p.d, p.v, w.rho);
+                    const double local = NUV::Pd(zeta, p.v, w.rho);
+                    return Segment{{id, diameter, m3s * 3600.0, length, p.v, p.re, p.design.lambda, p.rm, friction,
+                                    zeta, local, friction + local},
+                                   length, friction, local};
+                });
     Emit(r, o, out);
     return 0;
 }

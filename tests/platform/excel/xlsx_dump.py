@@ -1,6 +1,7 @@
 """Prints what openpyxl reads from a workbook, one fact per line: "<key>\t<value>".
 
-Keys: "sheets" (names in order), "<sheet>.zoom" (print scale), "<sheet>.merges" (sorted),
+Keys: "sheets" (names in order), "<sheet>.zoom" (print scale), "<sheet>.orientation",
+"<sheet>.fitToPage", "<sheet>.fitToWidth", "<sheet>.fitToHeight" (page setup), "<sheet>.merges" (sorted),
 "<sheet>.col.<letter>" (width as stored), "<sheet>.row.<n>" (height), and for each cell present
 "<sheet>!<ref>.<property>": value, type, numfmt, font.name, font.size, font.color, font.bold,
 font.italic, align.h, align.v, align.rot, align.wrap, border.<edge> ("style color").
@@ -22,6 +23,10 @@ def main(path):
     for ws in wb.worksheets:
         n = ws.title
         out.append((n + ".zoom", str(ws.page_setup.scale)))
+        out.append((n + ".orientation", str(ws.page_setup.orientation)))
+        out.append((n + ".fitToPage", str(ws.sheet_properties.pageSetUpPr.fitToPage if ws.sheet_properties.pageSetUpPr else None)))
+        out.append((n + ".fitToWidth", str(ws.page_setup.fitToWidth)))
+        out.append((n + ".fitToHeight", str(ws.page_setup.fitToHeight)))
         out.append((n + ".merges", " ".join(sorted(str(r) for r in ws.merged_cells.ranges))))
         for letter, dim in ws.column_dimensions.items():
             if dim.width is not None and dim.customWidth:
