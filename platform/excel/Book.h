@@ -98,7 +98,11 @@ struct SheetData {
     std::map<long, double> columnWidths;
     std::map<long, double> rowHeights;
     std::vector<Rect> merges;
+    // Printing: a zoom, or (fitToPages) so many pages wide and tall, 0 meaning as many as needed.
     int printZoom = 100;
+    bool fitToPages = false;
+    int fitWide = 1, fitTall = 1;
+    bool landscape = false;
     BookCore* core = nullptr;  // the owning workbook's shared state
 
     static std::uint64_t Key(long row, long col) {

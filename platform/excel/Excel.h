@@ -77,6 +77,11 @@ enum XlOrientation {
     xlDownward = -4170,
 };
 
+enum XlPageOrientation {
+    xlPortrait = 1,
+    xlLandscape = 2,
+};
+
 enum XlFileFormat {
     xlNormal = -4143,
     xlWorkbookNormal = -4143,
@@ -383,12 +388,22 @@ class PageSetup : public NUVCom::Object<IDispatch> {
 public:
     explicit PageSetup(SheetRef ref) : ref_(std::move(ref)) {}
 
-    // Percent, 10..400.
+    // Percent, 10..400; or False, which prints to the number of pages FitToPagesWide and
+    // FitToPagesTall give (a number sets the zoom again and ends that).
     _variant_t GetZoom();
     void PutZoom(const _variant_t& zoom);
+    // Pages, 1..32767, or False: as many as the sheet needs that way.
+    _variant_t GetFitToPagesWide();
+    void PutFitToPagesWide(const _variant_t& pages);
+    _variant_t GetFitToPagesTall();
+    void PutFitToPagesTall(const _variant_t& pages);
+    // xlPortrait or xlLandscape.
+    XlPageOrientation GetOrientation();
+    void PutOrientation(XlPageOrientation orientation);
 
 private:
     void CheckPrinter(const char* property) const;
+    int Pages(const _variant_t& pages, const char* property) const;
     SheetRef ref_;
 };
 

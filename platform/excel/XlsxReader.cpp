@@ -5,6 +5,7 @@
 // producers differ in the prefixes they use.
 #include <zip.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <map>
@@ -339,7 +340,12 @@ void ReadSheet(const PartReader& zip, const std::string& part, SheetData& sheet,
     if (pugi::xml_node ps = Child(root, "pageSetup")) {
         int scale = Attr(ps, "scale").as_int(100);
         if (scale >= 10 && scale <= 400) sheet.printZoom = scale;
+        sheet.landscape = std::string(Attr(ps, "orientation").value()) == "landscape";
+        sheet.fitWide = std::clamp(Attr(ps, "fitToWidth").as_int(1), 0, 32767);
+        sheet.fitTall = std::clamp(Attr(ps, "fitToHeight").as_int(1), 0, 32767);
     }
+    // Fitting to pages is switched on in the sheet's properties, not in its page setup.
+    if (pugi::xml_node fit = Child(Child(root, "sheetPr"), "pageSetUpPr")) sheet.fitToPages = Attr(fit, "fitToPage").as_bool();
 }
 
 BookData ReadArchive(zip_t* z) {

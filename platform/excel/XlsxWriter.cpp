@@ -143,7 +143,11 @@ void Produce(const BookData& book, const std::string& temp) {
                 }
                 Check(e, "cell");
             }
-            if (sheet->printZoom != 100) worksheet_set_print_scale(ws, static_cast<std::uint16_t>(sheet->printZoom));
+            if (sheet->landscape) worksheet_set_landscape(ws);
+            if (sheet->fitToPages)
+                worksheet_fit_to_pages(ws, static_cast<std::uint16_t>(sheet->fitWide), static_cast<std::uint16_t>(sheet->fitTall));
+            else if (sheet->printZoom != 100)
+                worksheet_set_print_scale(ws, static_cast<std::uint16_t>(sheet->printZoom));
         }
     } catch (...) {
         lxw_workbook_free(wb);

@@ -18,11 +18,11 @@ bool Blank(const std::string& s) {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-bool SameName(const std::string& a, const std::string& b) {
+}  // namespace
+
+bool SameColumnName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return Lower(x) == Lower(y); });
 }
-
-}  // namespace
 
 CsvError::CsvError(CsvPosition at, const std::string& reason)
     : std::runtime_error("line " + std::to_string(at.line) + ", column " + std::to_string(at.column) + ": " + reason),
@@ -190,7 +190,7 @@ void CheckCsvHeader(const std::vector<std::string>& names, const CsvReader& read
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (names[i].empty()) throw CsvError(reader.FieldStart(i), "an empty column name");
         for (std::size_t j = 0; j < i; ++j)
-            if (SameName(names[i], names[j]))
+            if (SameColumnName(names[i], names[j]))
                 throw CsvError(reader.FieldStart(i), "the column '" + names[i] + "' appears twice (fields " +
                                                          std::to_string(j + 1) + " and " + std::to_string(i + 1) + ")");
     }

@@ -75,6 +75,9 @@ private:
     std::vector<CsvPosition> starts_;
 };
 
+// Column names compare equal with ASCII letters folded, as the database compares them.
+bool SameColumnName(std::string_view a, std::string_view b);
+
 // Checks a header record: no empty name and no name twice (ASCII letters compared without case,
 // as the database and the tools' column lookups compare them). Throws CsvError at the later of
 // two equal names.

@@ -82,6 +82,16 @@ public:
         SetOperRange(r1, c1, r2, c2);
         OperationRange()->PutNumberFormat(_variant_t(format.c_str()));
     }
+    // Landscape, one page across and as many down as the rows need. Page setup needs a printer;
+    // without one the report keeps the default page, as the writer's own zoom does.
+    void PrintOnePageWide() {
+        if (m_app->GetActivePrinter().length() == 0) return;
+        Excel::PageSetupPtr page = m_sheet->GetPageSetup();
+        page->PutOrientation(Excel::xlLandscape);
+        page->PutZoom(_variant_t(false));
+        page->PutFitToPagesWide(_variant_t(1L));
+        page->PutFitToPagesTall(_variant_t(false));
+    }
     void SaveAs(const std::string& path) {
         m_book->SaveAs(_variant_t(CString::FromUtf8(path)), _variant_t(static_cast<long>(Excel::xlNormal)));
     }
@@ -241,6 +251,7 @@ void WriteXlsxReport(const Report& report, const Options& options) {
                 break;
             }
         Writer(book, digits).Write(report);
+        book.PrintOnePageWide();
         book.SaveAs(path);
         book.CloseWorkBook();
     } catch (const _com_error& e) {

@@ -287,6 +287,44 @@ TEST_F(ObjectModelTest, ActivePrinterIsNeverEmptyUnlessSaidSo) {
               static_cast<long>(NUVExcel::XL_E_FAILED));
 }
 
+// A report printed one page wide: landscape, zoom off, fitted to one page across and as many down
+// as the rows need; openpyxl reads it back, and so does the template reader.
+TEST_F(ObjectModelTest, PrintsOnePageWideInLandscape) {
+    PageSetupPtr page = sheet_->GetPageSetup();
+    EXPECT_EQ(page->GetOrientation(), xlPortrait);
+    page->PutOrientation(xlLandscape);
+    page->PutZoom(_variant_t(false));
+    page->PutFitToPagesWide(_variant_t(1L));
+    page->PutFitToPagesTall(_variant_t(false));
+    EXPECT_EQ(page->GetZoom().vt, VT_BOOL);
+    EXPECT_EQ(page->GetFitToPagesTall().vt, VT_BOOL);
+    const long failed = static_cast<long>(NUVExcel::XL_E_FAILED);
+    EXPECT_EQ(Code([&] { page->PutFitToPagesWide(_variant_t(0L)); }), failed);
+    EXPECT_EQ(Code([&] { page->PutFitToPagesWide(_variant_t(32768L)); }), failed);
+    EXPECT_EQ(Code([&] { page->PutFitToPagesTall(_variant_t(32767L)); }), 0L);
+    page->PutFitToPagesTall(_variant_t(false));
+    EXPECT_EQ(Code([&] { page->PutOrientation(static_cast<XlPageOrientation>(3)); }), failed);
+    EXPECT_EQ(Code([&] { page->PutZoom(_variant_t(true)); }), failed);
+    At("A1")->PutValue(_variant_t(1.0));
+    const std::string path = dir_.File("wide.xlsx");
+    book_->SaveAs(_variant_t(path.c_str()));
+    ASSERT_TRUE(OpenpyxlAvailable()) << "scripts/install-deps installs python3-openpyxl";
+    XlsxFacts x = ReadWithOpenpyxl(path);
+    ASSERT_TRUE(x.ok) << x.output;
+    EXPECT_EQ(x["Sheet1.orientation"], "landscape");
+    EXPECT_EQ(x["Sheet1.fitToPage"], "True");
+    EXPECT_EQ(x["Sheet1.fitToWidth"], "1");
+    EXPECT_EQ(x["Sheet1.fitToHeight"], "0");
+    PageSetupPtr back = _WorksheetPtr(app_->GetWorkbooks()->Add(_variant_t(path.c_str()))->GetWorksheets()->GetItem(1L))->GetPageSetup();
+    EXPECT_EQ(back->GetOrientation(), xlLandscape);
+    EXPECT_EQ(back->GetZoom().vt, VT_BOOL);
+    EXPECT_EQ(static_cast<long>(back->GetFitToPagesWide()), 1);
+    EXPECT_EQ(back->GetFitToPagesTall().vt, VT_BOOL);
+    // A zoom ends the fitting.
+    back->PutZoom(_variant_t(80L));
+    EXPECT_EQ(static_cast<long>(back->GetZoom()), 80);
+}
+
 // A template written by another producer (openpyxl): shared strings, fonts, alignment, borders,
 // merges, widths, heights and number formats are read.
 TEST_F(ObjectModelTest, ReadsATemplateWrittenByOpenpyxl) {

@@ -25,8 +25,9 @@ def main(path):
         out.append((n + ".zoom", str(ws.page_setup.scale)))
         out.append((n + ".orientation", str(ws.page_setup.orientation)))
         out.append((n + ".fitToPage", str(ws.sheet_properties.pageSetUpPr.fitToPage if ws.sheet_properties.pageSetUpPr else None)))
-        out.append((n + ".fitToWidth", str(ws.page_setup.fitToWidth)))
-        out.append((n + ".fitToHeight", str(ws.page_setup.fitToHeight)))
+        # An absent fitToWidth or fitToHeight means 1, the schema's default.
+        out.append((n + ".fitToWidth", str(1 if ws.page_setup.fitToWidth is None else ws.page_setup.fitToWidth)))
+        out.append((n + ".fitToHeight", str(1 if ws.page_setup.fitToHeight is None else ws.page_setup.fitToHeight)))
         out.append((n + ".merges", " ".join(sorted(str(r) for r in ws.merged_cells.ranges))))
         for letter, dim in ws.column_dimensions.items():
             if dim.width is not None and dim.customWidth:
