@@ -1,7 +1,8 @@
 // nuvdb: a small tool for the people who keep the suite's database files, on the kernel's
-// database wrappers. Every failure prints one clear line and exits with status 2; a file the
-// tool writes appears whole or not at all.
-#include <fcntl.h>
+// database wrappers. Every failure prints one clear line and exits with status 2, and leaves every
+// file as it was: commands that read open the database read-only and refuse statements that are
+// not queries before running them; no command replaces an existing file unless told --force, nor
+// ever the database it reads; a file the tool writes appears whole or not at all.
 #include <unistd.h>
 
 #include <algorithm>
@@ -13,56 +14,30 @@
 #include <vector>
 
 #include "Csv.h"
+#include "Nuvdb.h"
+#include "OutputFile.h"
+#include "SqlText.h"
 #include "db/AccessRecords.h"
-#include "db/ADODatabase.h"
 #include "db/ADORecordset.h"
 #include "win/Encoding.h"
 #include "win/FileSystem.h"
 
+namespace nuvdb {
+
 namespace {
 
 using namespace NUVADO;
-using namespace nuvdb;
 
 const std::map<std::string, const char*> kHelp = {
     {"create", "nuvdb create FILE [--password P]\n  Makes a new, empty database file (encrypted with a password). FILE must not exist.\n"},
-    {"sql", "nuvdb sql FILE \"SQL\" [--csv] [--password P]\n  Runs the SQL. Rows print as a table, or as CSV with --csv;\n"
-            "  other statements print how many rows they changed.\n"},
+    {"sql", "nuvdb sql FILE \"SQL\" [--csv] [--password P]\n  Runs one SQL statement. Rows print as a table, or as CSV with --csv;\n"
+            "  other statements print how many rows they changed. Several statements (separated\n"
+            "  by ;) are refused before any runs: run them one at a time.\n"},
     {"tables", "nuvdb tables FILE [--password P]\n  Lists the tables and views of the database.\n"},
     {"import-csv", "nuvdb import-csv FILE TABLE CSV [--password P]\n  Appends the rows of a CSV file (UTF-8; first line: "
-                   "column names) to the table.\n  All rows go in, or none.\n"},
-    {"export-xml", "nuvdb export-xml FILE \"SQL\" OUT.xml [--password P]\n  Saves the query's rows as a rowset XML file.\n"},
-};
-
-struct Failure {
-    std::string message;
-};
-
-[[noreturn]] void Fail(const std::string& message) { throw Failure{message}; }
-
-std::string Utf8(const CString& gbk) { return NUVWin::GbkToUtf8(gbk.str()); }
-CString Gbk(const std::string& utf8) { return CString::FromUtf8(utf8); }
-
-// The description line of a captured error report, or the whole report without it.
-std::string Reason(const CString& report) {
-    std::string text = Utf8(report);
-    std::size_t at = text.find("\tDescription = ");
-    if (at == std::string::npos) return text;
-    std::size_t end = text.find('\n', at);
-    return text.substr(at + 15, end == std::string::npos ? std::string::npos : end - at - 15);
-}
-
-std::string Message(const _com_error& e) {
-    _bstr_t d = e.Description();
-    const char* text = static_cast<const char*>(d);
-    return text ? Utf8(text) : std::string(e.ErrorMessage());
-}
-
-struct Args {
-    std::vector<std::string> positional;
-    const char* password = nullptr;
-    bool csv = false;
-    bool help = false;
+                   "column names) to the table.\n  Texts are stored as written; an empty field stores NULL. All rows go in, or none.\n"},
+    {"export-xml", "nuvdb export-xml FILE QUERY OUT.xml [--force] [--password P]\n  Saves the rows of a query (SELECT ..., or a table "
+                   "or view name) as a rowset XML file.\n  An existing OUT.xml is replaced only with --force.\n"},
 };
 
 Args Parse(int argc, char** argv) {
@@ -71,6 +46,7 @@ Args Parse(int argc, char** argv) {
         std::string s = argv[i];
         if (s == "--help" || s == "-h") a.help = true;
         else if (s == "--csv") a.csv = true;
+        else if (s == "--force") a.force = true;
         else if (s == "--password" && i + 1 < argc) a.password = argv[++i];
         else if (s.rfind("--", 0) == 0) Fail("unknown option " + s + " (see nuvdb " + argv[1] + " --help)");
         else a.positional.push_back(s);
@@ -78,24 +54,18 @@ Args Parse(int argc, char** argv) {
     return a;
 }
 
-void Open(CADODatabase& db, const std::string& file, const char* password) {
-    if (!db.Open(NUV::GetAccessConnectStr(Gbk(file), password ? Gbk(password).GetString() : nullptr)))
-        Fail("cannot open " + file + ": " + Reason(db.GetLastErrorString()));
-}
-
 // A value as the tool prints it.
 std::string Text(const _variant_t& v) {
     switch (v.vt) {
     case VT_EMPTY: case VT_NULL: return "";
     case VT_BOOL: return v.boolVal ? "True" : "False";
-    case VT_DATE: return Utf8(COleDateTime(v.date).Format(nullptr));
-    case VT_CY: return Utf8(COleCurrency(v.cyVal).Format());
+    case VT_DATE: return NUVWin::GbkToUtf8(COleDateTime(v.date).Format(nullptr).str());
+    case VT_CY: return NUVWin::GbkToUtf8(COleCurrency(v.cyVal).Format().str());
     default: break;
     }
     if (v.vt & VT_ARRAY) return "<" + std::to_string(v.ToBytes().size()) + " bytes>";
     try {
-        _bstr_t s = static_cast<_bstr_t>(v);
-        return s.utf8();
+        return Utf8(static_cast<_bstr_t>(v));
     } catch (const _com_error&) {
         return "?";
     }
@@ -104,15 +74,35 @@ std::string Text(const _variant_t& v) {
 // Display width: a GBK double-byte character takes two columns, as it does its two bytes.
 std::size_t Width(const std::string& utf8) { return NUVWin::Utf8ToGbk(utf8).size(); }
 
+// The one statement a command runs; empty SQL and several statements are refused.
+std::string OneStatement(const std::string& sql) {
+    const std::vector<SqlStatement> statements = SplitSql(sql);
+    if (statements.empty()) Fail("the SQL is empty");
+    if (statements.size() > 1)
+        Fail("the SQL holds " + std::to_string(statements.size()) + " statements, and nuvdb runs one at a time (the second, at " +
+             Position(sql, statements[1].offset) + ", begins: " + statements[1].text.substr(0, 40) + ")");
+    return statements[0].text;
+}
+
+std::vector<std::pair<std::string, std::string>> TablesAndViews(CADODatabase& db) {
+    std::vector<std::pair<std::string, std::string>> out;
+    _RecordsetPtr rs = db.GetActiveConnection()->OpenSchema(adSchemaTables);
+    for (; !rs->GetEndOfFile(); rs->MoveNext()) {
+        std::string type = Text(rs->GetFields()->GetItem("TABLE_TYPE")->GetValue());
+        if (type == "TABLE" || type == "VIEW") out.emplace_back(Text(rs->GetFields()->GetItem("TABLE_NAME")->GetValue()), type);
+    }
+    return out;
+}
+
 int Create(const Args& a) {
     if (a.positional.size() != 1) Fail("create takes one FILE (see nuvdb create --help)");
     const std::string& file = a.positional[0];
     std::string why;
-    bool made = NUVWin::WriteNativeFileAtomicWith(
+    const bool made = NUVWin::WriteNativeFileAtomicWith(
         file,
         [&](const std::string& temp, std::string&) {
             CADODatabase db;
-            Open(db, temp, a.password);
+            Open(db, temp, a.password, false);
             // Writing the first page is what makes a password take effect.
             if (!db.Execute("CREATE TABLE NUV_New (X LONG)") || !db.Execute("DROP TABLE NUV_New"))
                 Fail("cannot initialise " + file + ": " + Reason(db.GetLastErrorString()));
@@ -127,12 +117,13 @@ int Create(const Args& a) {
 
 int Sql(const Args& a) {
     if (a.positional.size() != 2) Fail("sql takes FILE and \"SQL\" (see nuvdb sql --help)");
+    const std::string statement = OneStatement(a.positional[1]);
     CADODatabase db;
-    Open(db, a.positional[0], a.password);
+    Open(db, a.positional[0], a.password, false);
     _RecordsetPtr rs;
     _variant_t changed;
     try {
-        rs = db.GetActiveConnection()->Execute(_bstr_t(Gbk(a.positional[1])), &changed, adCmdText);
+        rs = db.GetActiveConnection()->Execute(Wide(statement), &changed, adCmdText);
     } catch (const _com_error& e) {
         Fail(Message(e));
     }
@@ -142,16 +133,13 @@ int Sql(const Args& a) {
     }
     std::vector<std::vector<std::string>> table(1);
     long n = rs->GetFields()->GetCount();
-    for (long i = 0; i < n; ++i) table[0].push_back(rs->GetFields()->GetItem(i)->GetName().utf8());
+    for (long i = 0; i < n; ++i) table[0].push_back(Utf8(rs->GetFields()->GetItem(i)->GetName()));
     for (; !rs->GetEndOfFile(); rs->MoveNext()) {
         table.emplace_back();
         for (long i = 0; i < n; ++i) table.back().push_back(Text(rs->GetFields()->GetItem(i)->GetValue()));
     }
     if (a.csv) {
-        for (const auto& row : table) {
-            for (std::size_t i = 0; i < row.size(); ++i) std::cout << (i ? "," : "") << CsvField(row[i]);
-            std::cout << "\n";
-        }
+        for (const auto& row : table) std::cout << nuvtools::CsvRecord(row) << "\n";
         return 0;
     }
     std::vector<std::size_t> widths(static_cast<std::size_t>(n), 0);
@@ -178,79 +166,59 @@ int Sql(const Args& a) {
 int Tables(const Args& a) {
     if (a.positional.size() != 1) Fail("tables takes one FILE (see nuvdb tables --help)");
     CADODatabase db;
-    Open(db, a.positional[0], a.password);
+    Open(db, a.positional[0], a.password, true);
     std::vector<std::string> names;
-    _RecordsetPtr rs = db.GetActiveConnection()->OpenSchema(adSchemaTables);
-    for (; !rs->GetEndOfFile(); rs->MoveNext()) {
-        std::string type = Text(rs->GetFields()->GetItem("TABLE_TYPE")->GetValue());
-        std::string name = Text(rs->GetFields()->GetItem("TABLE_NAME")->GetValue());
-        if (type == "TABLE") names.push_back(name);
-        else if (type == "VIEW") names.push_back(name + " (view)");
-    }
+    for (const auto& [name, type] : TablesAndViews(db)) names.push_back(type == "VIEW" ? name + " (view)" : name);
     std::sort(names.begin(), names.end());
     for (const std::string& n : names) std::cout << n << "\n";
     return 0;
 }
 
-int ImportCsv(const Args& a) {
-    if (a.positional.size() != 3) Fail("import-csv takes FILE, TABLE and CSV (see nuvdb import-csv --help)");
-    const std::string &table = a.positional[1], &csvPath = a.positional[2];
-    std::string text, error;
-    if (!NUVWin::ReadNativeFile(csvPath, text)) Fail("cannot read " + csvPath);
-    std::vector<CsvRow> rows;
-    if (!ParseCsv(text, rows, error)) Fail(csvPath + ": " + error);
-    if (rows.empty()) Fail(csvPath + " has no header line");
-
-    CADODatabase db;
-    Open(db, a.positional[0], a.password);
-    CADORecordset rs(&db);
-    if (!rs.Open(Gbk("SELECT * FROM [" + table + "] WHERE 1 = 0"), CADORecordset::openQuery))
-        Fail(Reason(rs.GetLastErrorString()));
-    const CsvRow& header = rows[0];
-    for (const std::string& column : header)
-        if (!rs.GetField(Gbk(column))) Fail("column '" + column + "' is not in table " + table);
-
-    db.BeginTransaction();
-    try {
-        for (std::size_t r = 1; r < rows.size(); ++r) {
-            std::string where = csvPath + " line " + std::to_string(r + 1) + ": ";
-            if (rows[r].size() != header.size())
-                Fail(where + std::to_string(rows[r].size()) + " fields, the header has " + std::to_string(header.size()));
-            if (!rs.AddNew()) Fail(where + "cannot add a row");
-            for (std::size_t c = 0; c < header.size(); ++c)
-                if (!rs.SetFieldValue(Gbk(header[c]), Gbk(rows[r][c])))
-                    Fail(where + header[c] + ": " + Reason(rs.GetLastErrorString()));
-            if (!rs.Update()) Fail(where + Reason(rs.GetLastErrorString()));
-        }
-    } catch (...) {
-        rs.Close();
-        db.RollbackTransaction();
-        throw;
-    }
-    db.CommitTransaction();
-    std::cout << rows.size() - 1 << (rows.size() == 2 ? " row" : " rows") << " imported into " << table << "\n";
-    return 0;
-}
-
 int ExportXml(const Args& a) {
-    if (a.positional.size() != 3) Fail("export-xml takes FILE, \"SQL\" and OUT.xml (see nuvdb export-xml --help)");
-    const std::string& out = a.positional[2];
+    if (a.positional.size() != 3) Fail("export-xml takes FILE, QUERY and OUT.xml (see nuvdb export-xml --help)");
+    const std::string &file = a.positional[0], &out = a.positional[2];
+    const std::string query = OneStatement(a.positional[1]);
+    const StatementKind kind = Classify(query);
+    if (kind.kind == StatementKind::Other)
+        Fail("export-xml only reads, and '" + query.substr(0, 40) + "' is no query: " + kind.why + " (nuvdb sql runs it)");
+    try {
+        nuvtools::CheckOutputFile(NativePath(out), a.force, {NativePath(file)});
+    } catch (const nuvtools::OutputRefused& e) {
+        Fail(e.what());
+    }
     CADODatabase db;
-    Open(db, a.positional[0], a.password);
-    CADORecordset rs(&db);
-    if (!rs.Open(Gbk(a.positional[1]), CADORecordset::openQuery)) Fail(Reason(rs.GetLastErrorString()));
+    Open(db, file, a.password, true);
+    if (kind.kind == StatementKind::Name) {
+        const auto all = TablesAndViews(db);
+        const bool known = std::any_of(all.begin(), all.end(), [&](const auto& t) {
+            return NUVWin::Utf8ToGbk(t.first) == NUVWin::Utf8ToGbk(kind.name) || strcasecmp(t.first.c_str(), kind.name.c_str()) == 0;
+        });
+        if (!known) Fail("'" + kind.name + "' is no table or view of " + file);
+    }
+    _RecordsetPtr rs;
+    rs.CreateInstance(CLSID_Recordset);
+    try {
+        rs->Open(_variant_t(Wide(query)), _variant_t(static_cast<IDispatch*>(db.GetActiveConnection().GetInterfacePtr())),
+                 adOpenStatic, adLockOptimistic, adCmdUnknown);
+    } catch (const _com_error& e) {
+        Fail(Message(e));
+    }
     std::string why;
-    bool saved = NUVWin::WriteNativeFileAtomicWith(
-        out,
+    const bool saved = NUVWin::WriteNativeFileAtomicWith(
+        NativePath(out),
         [&](const std::string& temp, std::string& reason) {
             ::unlink(temp.c_str());  // the record set saves only to a new file
-            if (rs.SaveAsXML(Gbk(temp))) return true;
-            reason = "cannot write " + out + ": " + Reason(rs.GetLastErrorString());
-            return false;
+            try {
+                rs->Save(_variant_t(Wide(temp)), adPersistXML);
+                return true;
+            } catch (const _com_error& e) {
+                reason = "cannot write " + out + ": " + Message(e);
+                return false;
+            }
         },
         &why);
     if (!saved) Fail(why);
-    std::uint32_t count = rs.GetRecordCount();
+    const long count = rs->GetRecordCount();
     std::cout << count << (count == 1 ? " row" : " rows") << " saved to " << out << "\n";
     return 0;
 }
@@ -262,7 +230,35 @@ void Usage(std::ostream& os) {
 
 }  // namespace
 
+void Open(CADODatabase& db, const std::string& file, const char* password, bool readOnly) {
+    CString text = NUV::GetAccessConnectStr(CString::FromUtf8(file), password ? CString::FromUtf8(password).GetString() : nullptr);
+    if (readOnly) text += ";Mode=Read";
+    if (!db.Open(text)) Fail("cannot open " + file + ": " + Reason(db.GetLastErrorString()));
+}
+
+std::string NativePath(const std::string& file) { return NUVWin::NativePath(CString::FromUtf8(file)); }
+
+_bstr_t Wide(const std::string& utf8) { return _bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(utf8))); }
+
+std::string Utf8(const _bstr_t& text) { return text.utf8(); }
+
+std::string Reason(const CString& report) {
+    std::string text = NUVWin::GbkToUtf8(report.str());
+    std::size_t at = text.find("\tDescription = ");
+    if (at == std::string::npos) return text;
+    std::size_t end = text.find('\n', at);
+    return text.substr(at + 15, end == std::string::npos ? std::string::npos : end - at - 15);
+}
+
+std::string Message(const _com_error& e) {
+    _bstr_t d = e.Description();
+    return d.length() ? Utf8(d) : std::string(e.ErrorMessage());
+}
+
+}  // namespace nuvdb
+
 int main(int argc, char** argv) {
+    using namespace nuvdb;
     if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
         Usage(argc < 2 ? std::cerr : std::cout);
         return argc < 2 ? 2 : 0;
@@ -280,6 +276,7 @@ int main(int argc, char** argv) {
             std::cout << help->second;
             return 0;
         }
+        if (a.force && command != "export-xml") Fail("--force applies to export-xml only");
         if (command == "create") return Create(a);
         if (command == "sql") return Sql(a);
         if (command == "tables") return Tables(a);
