@@ -40,6 +40,18 @@ bool IsComment(std::string_view s, std::size_t i) {
     return i + 1 < s.size() && ((s[i] == '-' && s[i + 1] == '-') || (s[i] == '/' && s[i + 1] == '*'));
 }
 
+// A quoted name without its quotes; inside "..." and `...` a doubled quote stands for one.
+std::string Unquote(std::string_view q) {
+    const char close = q[0] == '[' ? ']' : q[0];
+    const std::size_t end = q.size() >= 2 && q.back() == close ? q.size() - 1 : q.size();
+    std::string out;
+    for (std::size_t i = 1; i < end; ++i) {
+        out += q[i];
+        if (close != ']' && q[i] == close && i + 1 < end && q[i + 1] == close) ++i;
+    }
+    return out;
+}
+
 std::string Upper(std::string_view w) {
     std::string out(w);
     for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -91,7 +103,7 @@ StatementKind Classify(std::string_view statement) {
         const std::size_t skip = SkipQuotedOrComment(statement, i);
         if (skip != i) {
             if (c == '\'') tokens.push_back({Token::Literal, ""});
-            else if (!IsComment(statement, i)) tokens.push_back({Token::QuotedName, std::string(statement.substr(i + 1, skip - i - 2))});
+            else if (!IsComment(statement, i)) tokens.push_back({Token::QuotedName, Unquote(statement.substr(i, skip - i))});
             i = skip;
         } else if (WordChar(c)) {
             std::size_t j = i;
@@ -107,7 +119,8 @@ StatementKind Classify(std::string_view statement) {
         return {StatementKind::Name, tokens[0].text, ""};
     if (tokens.empty() || tokens[0].kind != Token::Word) return {StatementKind::Other, "", "it does not begin with SELECT"};
     const std::string first = Upper(tokens[0].text);
-    if (first != "SELECT") return {StatementKind::Other, "", "a " + first + " statement is no query"};
+    if (first != "SELECT")
+        return {StatementKind::Other, "", std::string(first.find_first_of("AEIOU") == 0 ? "an " : "a ") + first + " statement is no query"};
     for (const Token& t : tokens)
         if (t.kind == Token::Word && Upper(t.text) == "INTO") return {StatementKind::Other, "", "SELECT ... INTO makes a table"};
     return {StatementKind::Query, "", ""};
