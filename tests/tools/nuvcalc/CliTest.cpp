@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <sstream>
 
 namespace {
@@ -53,6 +54,8 @@ TEST(NuvcalcParser, OptionForms) {
         {{"--width", "1", "--width", "2"}, "--width is given more than once"},
         {{"--flag=1"}, "--flag takes no value"},
         {{"--json", "--csv"}, "--json and --csv cannot be combined"},
+        {{"--digits", "2"}, "--digits applies to the workbook: give --xlsx FILE too"},
+        {{"--force"}, "--force applies to the workbook: give --xlsx FILE too"},
     };
     for (const Bad& b : bad) {
         try {
@@ -65,6 +68,36 @@ TEST(NuvcalcParser, OptionForms) {
     EXPECT_THROW(Parse({"--width", "0"}).Positive("width"), UsageError);
     EXPECT_THROW(Parse({}).Positive("width"), UsageError);
     EXPECT_THROW(Parse({"--temp", "101"}).Within("temp", 0, 0, 100), UsageError);
+    // Whole numbers: 2.0 is 2, 2.5 is refused, and the ends of the range are inside it.
+    EXPECT_EQ(Parse({"--width", "2.0"}).Whole("width", 0, 0, 10), 2);
+    EXPECT_EQ(Parse({"--width", "10"}).Whole("width", 0, 0, 10), 10);
+    EXPECT_EQ(Parse({"--width", "0"}).Whole("width", 5, 0, 10), 0);
+    EXPECT_EQ(Parse({}).Whole("width", 5, 0, 10), 5);
+    for (const char* bad : {"2.5", "-1", "11", "1e9"}) EXPECT_THROW(Parse({"--width", bad}).Whole("width", 0, 0, 10), UsageError) << bad;
+}
+
+TEST(NuvcalcFormatter, ResultsThatAreNoNumberAreRefusedByName) {
+    nuvcalc::Report r;
+    auto& q = r.AddQuantities("results");
+    nuvcalc::Put(q, "velocity", "velocity", "m/s", 1e308 * 10);
+    try {
+        nuvcalc::CheckFinite(r);
+        ADD_FAILURE() << "inf accepted";
+    } catch (const UsageError& e) {
+        EXPECT_EQ(std::string(e.what()), "the result velocity is inf, not a finite number: the inputs lie outside what the formulas can compute");
+    }
+    nuvcalc::Report t;
+    auto& rows = t.AddTable("rows", "Segments", {{"id", "id", ""}, {"dp", "Δp", "Pa"}});
+    rows.rows.push_back({std::string("A"), 1.0});
+    rows.rows.push_back({std::string("B"), std::nan("")});
+    EXPECT_THROW(nuvcalc::CheckFinite(t), UsageError);
+    try {
+        nuvcalc::CheckRow(rows, rows.rows[1], "f.csv line 3 (B)");
+    } catch (const UsageError& e) {
+        EXPECT_EQ(std::string(e.what()), "f.csv line 3 (B): the result Δp (Pa) is nan, not a finite number: the inputs lie outside what the formulas can compute");
+    }
+    rows.rows.pop_back();
+    EXPECT_NO_THROW(nuvcalc::CheckFinite(t));
 }
 
 nuvcalc::Report Sample() {
