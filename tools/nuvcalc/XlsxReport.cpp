@@ -23,19 +23,14 @@ namespace {
 constexpr std::size_t kMaxSheetRows = 1048576;
 constexpr std::size_t kRowsForTheRest = 64;
 
-// Report texts are UTF-8; the writer takes GBK, which lacks the superscript digits.
-CString Gbk(std::string text) {
-    for (auto [from, to] : {std::pair<const char*, const char*>{"\xC2\xB2", "2"}, {"\xC2\xB3", "3"}})
-        for (std::size_t p; (p = text.find(from)) != std::string::npos;) text.replace(p, 2, to);
-    return CString::FromUtf8(text);
-}
 
 std::string Heading(const std::string& label, const std::string& unit) {
     return unit.empty() ? label : label + " (" + unit + ")";
 }
 
 // Width in characters of a text as the sheet shows it (a double-byte character is two wide).
-double TextWidth(const CString& s) { return static_cast<double>(s.GetLength()); }
+double TextWidth(const std::string& utf8) { return static_cast<double>(NUVWin::Utf8ToGbk(utf8).size()); }
+double TextWidth(const CString& gbk) { return static_cast<double>(gbk.GetLength()); }
 
 // What the numbers of one quantity or one column hold, to choose their format.
 struct Spread {
@@ -73,10 +68,12 @@ std::string FormatFor(const Spread& s, bool hasUnit, int digits) {
 // by range, printing on one page width, and a save that replaces the file in one step.
 class ReportBook : public CExcelCal {
 public:
+    // Report texts are UTF-8 and the sheet keeps UTF-8: they go in through UTF-16 whole (the
+    // writer's own SetText takes GBK, which lacks the superscripts of m² and much else).
     void SetTextCell(long row, long col, const std::string& utf8) {
         Excel::RangePtr cell = CellAt(row, col);
         cell->PutNumberFormat(_variant_t("@"));
-        cell->PutValue(_variant_t(Gbk(utf8)));
+        cell->PutValue(_variant_t(_bstr_t(std::u16string_view(NUVWin::Utf8ToUtf16(utf8)))));
     }
     void SetFormat(long r1, long c1, long r2, long c2, const std::string& format) {
         SetOperRange(r1, c1, r2, c2);
@@ -108,7 +105,7 @@ public:
         book_.SetTextCell(row_, 1, report.title);
         book_.SetOperRange(row_, 1, row_, width);
         book_.ManyToOne();
-        book_.SetFontStyle(Gbk("Arial"), 14, 0x000000);
+        book_.SetFontStyle(CString("Arial"), 14, 0x000000);
         book_.SetStyleDQ(Excel::xlHAlignCenter, Excel::xlVAlignCenter);
         book_.SetOneLineHigh(row_, 24);
         row_ += 2;
@@ -126,7 +123,8 @@ private:
         return notes ? 4 : 3;
     }
 
-    void Note(long col, const CString& text) {
+    template <class Text>
+    void Note(long col, const Text& text) {
         if (col < kMaxColumns) widths_[col] = std::max(widths_[col], TextWidth(text));
     }
 
@@ -135,7 +133,7 @@ private:
             book_.SetText(row, col, *d);
         } else if (const std::string* s = std::get_if<std::string>(&cell)) {
             book_.SetTextCell(row, col, *s);
-            Note(col, Gbk(*s));
+            Note(col, *s);
         }
     }
 
@@ -227,7 +225,8 @@ std::string Target(const std::string& path) { return NUVWin::NativePath(CString:
 
 void CheckXlsxTarget(const Options& options) {
     const std::string path = options.Text("xlsx");
-    if (NUVWin::GbkToUtf8(NUVWin::Utf8ToGbk(path)) != path)
+    std::string gbk;
+    if (!NUVWin::TryUtf8ToGbk(path, gbk))
         throw UsageError("--xlsx: the file name '" + path + "' holds characters the workbook writer cannot take");
     std::vector<std::string> inputs;
     if (options.Has("csv-in")) inputs.push_back(options.Text("csv-in"));
@@ -247,7 +246,7 @@ void WriteXlsxReport(const Report& report, const Options& options) {
         book.AddNewWorkbook(nullptr, 1);
         for (const Block& b : report.blocks)
             if (b.IsTable()) {
-                book.SetSheetName(Gbk(b.title.empty() ? b.key : b.title));
+                book.SetSheetName(CString::FromUtf8(b.title.empty() ? b.key : b.title));
                 break;
             }
         Writer(book, digits).Write(report);

@@ -212,7 +212,10 @@ int ExportXml(const Args& a) {
                 rs->Save(_variant_t(Wide(temp)), adPersistXML);
                 return true;
             } catch (const _com_error& e) {
-                reason = "cannot write " + out + ": " + Message(e);
+                // The user knows the file by the name they gave, not by the temporary one.
+                std::string message = Message(e);
+                for (std::size_t at; (at = message.find(temp)) != std::string::npos;) message.replace(at, temp.size(), out);
+                reason = "cannot write " + out + ": " + message;
                 return false;
             }
         },
