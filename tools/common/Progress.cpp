@@ -32,7 +32,7 @@ void Progress::Update(std::uint64_t done) {
     if (total_ > 0)
         std::fprintf(stderr, "\r%s %3d%%\033[K", what_.c_str(), static_cast<int>(done * 100 / total_));
     else
-        std::fprintf(stderr, "\r%s %llu\033[K", what_.c_str(), static_cast<unsigned long long>(done));
+        std::fprintf(stderr, "\r%s %.1f MB\033[K", what_.c_str(), static_cast<double>(done) / 1e6);
     std::fflush(stderr);
 }
 

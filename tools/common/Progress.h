@@ -11,8 +11,8 @@ namespace nuvtools {
 
 class Progress {
 public:
-    // `what` begins the line ("nuvcalc: checking ducts.csv"); `total` is the amount of work (bytes,
-    // rows), 0 when unknown: then the count itself is shown.
+    // `what` begins the line ("nuvcalc: reading ducts.csv"); `total` is the size of the work in
+    // bytes, 0 when unknown (a pipe): then the megabytes done are shown instead of a percentage.
     Progress(std::string what, std::uint64_t total);
     ~Progress();  // clears the line
     Progress(const Progress&) = delete;
