@@ -75,7 +75,7 @@ private:
     std::vector<CsvPosition> starts_;
 };
 
-// Column names compare equal with ASCII letters folded, as the database compares them.
+// Column (and table) names compare equal with ASCII letters folded, as the database compares them.
 bool SameColumnName(std::string_view a, std::string_view b);
 
 // Checks a header record: no empty name and no name twice (ASCII letters compared without case,

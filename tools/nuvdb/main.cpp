@@ -190,9 +190,7 @@ int ExportXml(const Args& a) {
     Open(db, file, a.password, true);
     if (kind.kind == StatementKind::Name) {
         const auto all = TablesAndViews(db);
-        const bool known = std::any_of(all.begin(), all.end(), [&](const auto& t) {
-            return NUVWin::Utf8ToGbk(t.first) == NUVWin::Utf8ToGbk(kind.name) || strcasecmp(t.first.c_str(), kind.name.c_str()) == 0;
-        });
+        const bool known = std::any_of(all.begin(), all.end(), [&](const auto& t) { return nuvtools::SameColumnName(t.first, kind.name); });
         if (!known) Fail("'" + kind.name + "' is no table or view of " + file);
     }
     _RecordsetPtr rs;
