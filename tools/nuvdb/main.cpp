@@ -3,9 +3,13 @@
 // file as it was: commands that read open the database read-only and refuse statements that are
 // not queries before running them; no command replaces an existing file unless told --force, nor
 // ever the database it reads; a file the tool writes appears whole or not at all.
+#include <locale.h>
 #include <unistd.h>
+#include <wchar.h>
 
 #include <algorithm>
+#include <clocale>
+#include <cwchar>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
@@ -71,8 +75,30 @@ std::string Text(const _variant_t& v) {
     }
 }
 
-// Display width: a GBK double-byte character takes two columns, as it does its two bytes.
-std::size_t Width(const std::string& utf8) { return NUVWin::Utf8ToGbk(utf8).size(); }
+// Display width in a terminal, from the C library's character widths (Chinese, Korean and most
+// emoji take two columns); a character it calls unprintable counts one.
+std::size_t Width(const std::string& utf8) {
+    static const locale_t utf8Locale = newlocale(LC_CTYPE_MASK, "C.UTF-8", nullptr);
+    if (!utf8Locale) return NUVWin::Utf8ToGbk(utf8).size();
+    const locale_t previous = uselocale(utf8Locale);
+    std::size_t width = 0;
+    std::mbstate_t state{};
+    for (std::size_t i = 0; i < utf8.size();) {
+        wchar_t c = 0;
+        const std::size_t n = std::mbrtowc(&c, utf8.data() + i, utf8.size() - i, &state);
+        if (n == 0 || n > utf8.size() - i) {  // a NUL, or bytes that are not UTF-8
+            state = {};
+            ++i;
+            ++width;
+            continue;
+        }
+        const int w = wcwidth(c);
+        width += w < 0 ? 1 : static_cast<std::size_t>(w);
+        i += n;
+    }
+    uselocale(previous);
+    return width;
+}
 
 // The one statement a command runs; empty SQL and several statements are refused.
 std::string OneStatement(const std::string& sql) {

@@ -168,6 +168,9 @@ TEST_F(Nuvdb, ImportKeepsEveryCharacterOrRefusesWithItsPlace) {
     ASSERT_EQ(r.out, "1 row imported into T\n");
     EXPECT_EQ(Shell("SELECT hex(Name), hex(Note) FROM T"), "F09F9880ED959CC384E9A38E|74776F0A6C696E65732C202271756F74656422\n");
     EXPECT_EQ(Run("sql d.mdb 'select Name from T' --csv").out, "Name\n\xF0\x9F\x98\x80\xED\x95\x9C\xC3\x84\xE9\xA3\x8E\n");
+    // In a terminal the emoji, the Korean and the Chinese character are two columns wide each, the umlaut one.
+    EXPECT_EQ(Run("sql d.mdb 'select Name, 1 as N from T'").out,
+              "Name     N\n-------  -\n\xF0\x9F\x98\x80\xED\x95\x9C\xC3\x84\xE9\xA3\x8E  1\n(1 row)\n");
     const std::string good = "Name,Note\nfirst,ok\n";  // a good row first: it must be rolled back
     struct Case {
         std::string csv;
