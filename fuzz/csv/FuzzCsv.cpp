@@ -41,7 +41,7 @@ bool ValidUtf8WithoutNul(const std::string& s) {
 }
 
 void AsImport(std::string_view text, bool oneByteAtATime) {
-    nuvtools::CsvReader whole(text);
+    nuvtools::CsvReader whole{std::string(text)};
     nuvtools::CsvReader pieces([text, at = std::size_t{0}](char* buf, std::size_t) mutable -> std::size_t {
         if (at == text.size()) return 0;
         buf[0] = text[at++];

@@ -30,8 +30,8 @@ CsvError::CsvError(CsvPosition at, const std::string& reason)
 
 CsvReader::CsvReader(Source source) : source_(std::move(source)) {}
 
-CsvReader::CsvReader(std::string_view text)
-    : source_([text, at = std::size_t{0}](char* buf, std::size_t n) mutable {
+CsvReader::CsvReader(std::string text)
+    : source_([text = std::move(text), at = std::size_t{0}](char* buf, std::size_t n) mutable {
           const std::size_t k = std::min(n, text.size() - at);
           std::memcpy(buf, text.data() + at, k);
           at += k;

@@ -36,7 +36,7 @@ public:
     using Source = std::function<std::size_t(char* buf, std::size_t n)>;
 
     explicit CsvReader(Source source);
-    explicit CsvReader(std::string_view text);  // the text must outlive the reader
+    explicit CsvReader(std::string text);  // kept by the reader, so a temporary is safe to pass
 
     // While on, a line whose first character is '#' is skipped whole (its text must still be
     // UTF-8 without NUL bytes). Off by default; the caller decides where comments may stand.
