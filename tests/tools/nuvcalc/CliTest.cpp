@@ -93,6 +93,7 @@ TEST(NuvcalcFormatter, ResultsThatAreNoNumberAreRefusedByName) {
     EXPECT_THROW(nuvcalc::CheckFinite(t), UsageError);
     try {
         nuvcalc::CheckRow(rows, rows.rows[1], "f.csv line 3 (B)");
+        ADD_FAILURE() << "a row holding nan passed";
     } catch (const UsageError& e) {
         EXPECT_EQ(std::string(e.what()), "f.csv line 3 (B): the result Δp (Pa) is nan, not a finite number: the inputs lie outside what the formulas can compute");
     }
