@@ -361,6 +361,8 @@ const char* SystemMessage(HRESULT hr) {
     case 0x8002000Du: return "Memory is locked.\r\n";
     case 0x800401F0u: return "CoInitialize has not been called.\r\n";
     case 0x80040154u: return "Class not registered\r\n";
+    case 0x80010001u: return "Call was rejected by callee.\r\n";
+    case 0x80010108u: return "The object invoked has disconnected from its clients.\r\n";
     default: return nullptr;
     }
 }
