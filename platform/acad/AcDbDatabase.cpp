@@ -276,31 +276,37 @@ bool inTable(AcDbObjectId id, AcDbObjectId table) {
 Acad::ErrorStatus AcDbDatabase::setClayer(AcDbObjectId layer) {
     if (!inTable(layer, layerTable_)) return Acad::eInvalidInput;
     clayer_ = layer;
+    ++changes_;
     return Acad::eOk;
 }
 Acad::ErrorStatus AcDbDatabase::setTextstyle(AcDbObjectId style) {
     if (!inTable(style, textStyleTable_)) return Acad::eInvalidInput;
     textstyle_ = style;
+    ++changes_;
     return Acad::eOk;
 }
 Acad::ErrorStatus AcDbDatabase::setCeltype(AcDbObjectId lt) {
     if (!inTable(lt, linetypeTable_)) return Acad::eInvalidInput;
     celtype_ = lt;
+    ++changes_;
     return Acad::eOk;
 }
 Acad::ErrorStatus AcDbDatabase::setTextsize(double h) {
     if (!(h > 0)) return Acad::eInvalidInput;
     textsize_ = h;
+    ++changes_;
     return Acad::eOk;
 }
 Acad::ErrorStatus AcDbDatabase::setLtscale(double s) {
     if (!(s > 0)) return Acad::eInvalidInput;
     ltscale_ = s;
+    ++changes_;
     return Acad::eOk;
 }
 Acad::ErrorStatus AcDbDatabase::setInsunits(int u) {
     if (u < 0 || u > 20) return Acad::eInvalidInput;
     insunits_ = u;
+    ++changes_;
     return Acad::eOk;
 }
 
@@ -311,6 +317,7 @@ Acad::ErrorStatus AcDbDatabase::setUcs(const AcGePoint3d& origin, const AcGeVect
     ucsOrg_ = origin;
     ucsX_ = x;
     ucsY_ = y.normal();
+    ++changes_;
     return Acad::eOk;
 }
 

@@ -122,6 +122,12 @@ public:
     const char* filename() const { return fileName_.c_str(); }
     // The last file error's message (empty after success).
     const char* lastErrorMessage() const { return lastError_.c_str(); }
+    // Changes: every open for write (an object opened for write counts as changed, as on the
+    // host), every object added and every current setting changed. isModifiedSinceSave compares
+    // with the count at the last markSaved, which saveAs calls.
+    unsigned long long changeCount() const { return changes_; }
+    bool isModifiedSinceSave() const { return changes_ != savedChanges_; }
+    void markSaved() { savedChanges_ = changes_; }
     // Text and in-memory forms of the same, for tests and copies.
     Acad::ErrorStatus writeDxf(std::string& out) const;
     Acad::ErrorStatus readDxf(const std::string& text);
@@ -155,6 +161,7 @@ private:
     uint64_t nextHandle_ = 1;
     long liveObjects_ = 0;
     int openCount_ = 0;
+    unsigned long long changes_ = 0, savedChanges_ = 0;
     bool loading_ = false;
     bool undoRecording_ = false;
     AcDbObjectId blockTable_, layerTable_, linetypeTable_, textStyleTable_, regAppTable_;

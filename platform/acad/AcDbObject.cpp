@@ -245,6 +245,7 @@ Acad::ErrorStatus DbAccess::open(AcDbObject* o, AcDb::OpenMode mode) {
         if (o->readers_ > 0) return Acad::eWasOpenForRead;
         aboutToModify(o);
         o->writer_ = true;
+        DbAccess::countChange(o->stub_->db);
         break;
     case AcDb::kForNotify: ++o->notifiers_; break;
     default: return Acad::eInvalidInput;

@@ -59,6 +59,7 @@ public:
     static bool isLiveDatabase(const AcDbDatabase* db);
     static Acad::ErrorStatus open(AcDbObject* o, AcDb::OpenMode mode);
     static void countOpen(AcDbDatabase* db, int delta) { db->openCount_ += delta; }
+    static void countChange(AcDbDatabase* db) { ++db->changes_; }
     // While a file is read, handles come from the file: nothing may take a fresh one until
     // every handle of the file is known.
     static void setLoading(AcDbDatabase* db, bool loading) { db->loading_ = loading; }

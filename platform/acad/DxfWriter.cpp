@@ -347,6 +347,7 @@ Acad::ErrorStatus AcDbDatabase::saveAs(const char* fileName) {
         return Acad::eFileAccessErr;
     }
     fileName_ = fileName;
+    markSaved();
     lastError_.clear();
     return Acad::eOk;
 }
