@@ -1,0 +1,16 @@
+// The host runtime in one include: documents, modules, commands, AutoLISP functions, system
+// variables, file search, output, input sources, the message loop and the automation objects.
+#pragma once
+
+#include "acad/AcApDocument.h"
+#include "acad/AcEdCommandStack.h"
+#include "acad/AcEdOutput.h"
+#include "acad/AcRxDynamicLinker.h"
+#include "acad/AcadApplication.h"
+#include "acad/AdsFunctions.h"
+#include "acad/BuiltinCommands.h"
+#include "acad/CommandProcessor.h"
+#include "acad/FindFile.h"
+#include "acad/InputSource.h"
+#include "acad/MessageLoop.h"
+#include "acad/SysVars.h"
