@@ -23,11 +23,13 @@ build/fuzz/build.ninja: | deps
 	CC=clang CXX=clang++ cmake -S . -B build/fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DNUV_TESTS=OFF -DNUV_FUZZ=ON
 
-# The main job until the host program exists: the hydraulics calculator on the example
-# supply-air run (segments, friction and local losses, totals).
+# The main job: the hydraulics calculator on the example supply-air run (segments, friction and
+# local losses, totals), then the host program running its demo script (a module's functions and
+# command on two drawings).
 run: deps build/release/build.ninja
 	cmake --build build/release
 	build/release/bin/nuvcalc --csv-in examples/ducts.csv
+	build/release/bin/nuvcad examples/nuvcad/supply.dxf --script examples/nuvcad/demo.scr </dev/null
 
 test: deps build/test/build.ninja
 	cmake --build build/test

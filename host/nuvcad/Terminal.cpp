@@ -13,6 +13,7 @@
 #include <readline/history.h>
 #include <readline/readline.h>
 
+#include "acad/HostLisp.h"
 #include "acad/HostText.h"
 #include "acad/MessageLoop.h"
 #include "win/Encoding.h"
@@ -28,7 +29,10 @@ std::string typed;
 bool gotLine = false;
 bool gotEof = false;
 
-void OnInterrupt(int) { interrupted = 1; }
+void OnInterrupt(int) {
+    interrupted = 1;
+    NUVAcad::InterruptEvaluation();
+}
 
 void OnLine(char* line) {
     if (!line) {

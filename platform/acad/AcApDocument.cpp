@@ -216,6 +216,8 @@ void ForgetReactorsOfModule(const Module* m) {
 
 bool DocumentsIdle() {
     bool ran = false;
+    // Between commands the document commands work in is the one the user sees.
+    if (currentDoc != activeDoc) DocumentRegistry::setCurrent(activeDoc);
     std::vector<AcApDocument*> closing;
     for (AcApDocument* d : documents)
         if (d->state().closeRequested && d->state().busy == 0) closing.push_back(d);
@@ -423,6 +425,7 @@ void AcAxDocLock::lock(AcApDocument* doc, DocLockType type) {
         status_ = Acad::eNoDatabase;
         return;
     }
+    activeAtLock_ = acDocManager->mdiActiveDocument();
     if (type == kCurDocSwitch && doc != curDoc()) {
         previousCurrent_ = curDoc();
         DocumentRegistry::setCurrent(doc);
@@ -433,5 +436,9 @@ void AcAxDocLock::lock(AcApDocument* doc, DocLockType type) {
 
 AcAxDocLock::~AcAxDocLock() {
     if (status_ == Acad::eOk) acDocManager->unlockDocument(doc_);
-    if (switched_ && DocumentRegistry::isOpen(previousCurrent_)) DocumentRegistry::setCurrent(previousCurrent_);
+    if (!switched_) return;
+    // A document activated under the lock stays current; otherwise the previous one comes back.
+    AcApDocument* active = DocumentRegistry::active();
+    if (active != activeAtLock_) DocumentRegistry::setCurrent(active);
+    else if (DocumentRegistry::isOpen(previousCurrent_)) DocumentRegistry::setCurrent(previousCurrent_);
 }

@@ -162,6 +162,7 @@ private:
     void lock(AcApDocument* doc, DocLockType type);
     AcApDocument* doc_ = nullptr;
     AcApDocument* previousCurrent_ = nullptr;
+    AcApDocument* activeAtLock_ = nullptr;
     Acad::ErrorStatus status_ = Acad::eNoDatabase;
     bool switched_ = false;
 };

@@ -18,6 +18,9 @@ struct BuiltinCommand {
     int flags = 0;     // ACRX_CMD_TRANSPARENT for commands that may run inside another
     std::function<int()> run;
     std::string help;  // one line for the command list
+    // Runs in the application context when typed at the command prompt (it opens, creates or
+    // closes documents), not in the document's.
+    bool session = false;
 };
 
 // Adds a command, replacing one of the same name.

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdarg>
+#include <optional>
 #include <vector>
 
 #include "acad/AcApDocument.h"
@@ -49,11 +50,14 @@ Typed ParseTyped(const std::string& typed) {
 }
 
 // Marks a command running in the current document for its lifetime.
+// A session command typed at the command prompt stays in the application context.
 class RunningScope {
 public:
-    RunningScope(const std::string& name, bool transparent) : doc_(acDocManager->curDocument()) {
+    RunningScope(const std::string& name, bool transparent, bool session = false)
+        : doc_(session ? nullptr : acDocManager->curDocument()) {
         running.push_back({name, transparent});
         if (doc_) ++doc_->state().busy;
+        if (!session) busy_.emplace();
     }
     ~RunningScope() {
         running.pop_back();
@@ -62,7 +66,7 @@ public:
 
 private:
     AcApDocument* doc_;
-    DocumentContextScope busy_;
+    std::optional<DocumentContextScope> busy_;
 };
 
 int RunModuleCommand(const AcEdCommand* cmd, const std::string& shownName) {
@@ -89,7 +93,7 @@ int RunBuiltin(const BuiltinCommand& cmd) {
     unsigned long cancelsBefore = CancelCount();
     int status;
     {
-        RunningScope scope(name, (cmd.flags & ACRX_CMD_TRANSPARENT) != 0);
+        RunningScope scope(name, (cmd.flags & ACRX_CMD_TRANSPARENT) != 0, cmd.session && IsApplicationContext());
         try {
             status = run ? run() : RTERROR;
         } catch (...) {

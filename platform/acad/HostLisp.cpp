@@ -3,6 +3,7 @@
 // current and the host busy, so nothing switches documents under it.
 #include "acad/HostLisp.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "acad/AcApDocument.h"
@@ -86,10 +87,12 @@ private:
             return RSRSLT;
         }
         const char* name = StringArg(args, 0);
-        const char* what = code == kArxLoad ? "arxload" : "arxunload";
+        if (!args) {
+            error = "too few arguments";
+            return RSERR;
+        }
         if (!name) {
-            error = CString("bad argument type: stringp ") + (args ? "" : "nil");
-            if (!args) error = "too few arguments";
+            error = "bad argument type: stringp";
             return RSERR;
         }
         int status = code == kArxLoad ? acedArxLoad(name) : acedArxUnload(name);
@@ -106,7 +109,6 @@ private:
             return RSRSLT;
         }
         error = CString(code == kArxLoad ? "ARXLOAD failed" : "ARXUNLOAD failed");
-        (void)what;
         return RSERR;
     }
 
@@ -124,14 +126,19 @@ LispSlot* LispOf(AcApDocument* doc) {
     return static_cast<LispSlot*>(DocumentData(doc, &kSlot));
 }
 
+// The interpreter evaluating now, for the user's Ctrl-C.
+std::atomic<LispInterpreter*> evaluating{nullptr};
+
 // Runs with the document current and the host busy in it.
 class EvaluationScope {
 public:
-    explicit EvaluationScope(AcApDocument* doc) : previous_(DocumentRegistry::current()), doc_(doc) {
+    explicit EvaluationScope(AcApDocument* doc)
+        : previous_(DocumentRegistry::current()), doc_(doc), outer_(evaluating.exchange(DocumentLisp(doc))) {
         if (previous_ != doc) DocumentRegistry::setCurrent(doc);
         ++doc->state().busy;
     }
     ~EvaluationScope() {
+        evaluating.store(outer_);
         if (DocumentRegistry::isOpen(doc_)) --doc_->state().busy;
         if (previous_ != doc_ && DocumentRegistry::isOpen(previous_)) DocumentRegistry::setCurrent(previous_);
     }
@@ -139,6 +146,7 @@ public:
 private:
     AcApDocument* previous_;
     AcApDocument* doc_;
+    LispInterpreter* outer_;
     DocumentContextScope busy_;
 };
 
@@ -214,6 +222,10 @@ int LispRunCommandFunction(const std::string& name) {
 }
 
 void ResetLispSession() { acadLspQueued = false; }
+
+void InterruptEvaluation() {
+    if (LispInterpreter* in = evaluating.load()) in->requestCancel();
+}
 
 }  // namespace NUVAcad
 

@@ -28,5 +28,8 @@ int LispCommandLine(const std::string& gbk);
 int LispRunCommandFunction(const std::string& name);
 // A new session: acad.lsp is loaded again into the next first document.
 void ResetLispSession();
+// Asks the evaluation running now (if any) to stop with "Function cancelled" at its next step.
+// Safe to call from a signal handler (the user's Ctrl-C).
+void InterruptEvaluation();
 
 }  // namespace NUVAcad

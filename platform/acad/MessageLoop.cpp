@@ -4,6 +4,7 @@
 #include <deque>
 #include <thread>
 
+#include "acad/AcEdOutput.h"
 #include "acad/HostInternal.h"
 
 HWND adsw_acadMainWnd() {
@@ -42,7 +43,11 @@ bool RunIdleTasks() {
     while (!appContextCalls.empty()) {
         std::function<void()> call = std::move(appContextCalls.front());
         appContextCalls.pop_front();
-        call();
+        try {
+            call();
+        } catch (...) {
+            acutPrintf("\nA call in the application context failed: an exception escaped it.\n");
+        }
         ran = true;
     }
     if (DocumentsIdle()) ran = true;
@@ -50,7 +55,15 @@ bool RunIdleTasks() {
     return ran;
 }
 
-int DispatchTimers() { return NUVWin::DispatchTimers(); }
+int DispatchTimers() {
+    // A callback's exception must not take the host down; the timer itself goes on.
+    try {
+        return NUVWin::DispatchTimers();
+    } catch (...) {
+        acutPrintf("\nA timer callback failed: an exception escaped it.\n");
+        return 1;
+    }
+}
 
 long MillisecondsToNextTimer() {
     ULONGLONG due;

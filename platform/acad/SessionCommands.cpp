@@ -183,10 +183,10 @@ int Delay() {
 }  // namespace
 
 void RegisterSessionCommands() {
-    RegisterBuiltinCommand({"QUIT", 0, Quit, "ends the session, offering to save changed drawings"});
-    RegisterBuiltinCommand({"OPEN", 0, Open, "opens a drawing file (DXF) and makes it the active drawing"});
-    RegisterBuiltinCommand({"NEW", 0, New, "creates a drawing, from a template drawing or empty"});
-    RegisterBuiltinCommand({"CLOSE", 0, Close, "closes the active drawing, offering to save changes"});
+    RegisterBuiltinCommand({"QUIT", 0, Quit, "ends the session, offering to save changed drawings", true});
+    RegisterBuiltinCommand({"OPEN", 0, Open, "opens a drawing file (DXF) and makes it the active drawing", true});
+    RegisterBuiltinCommand({"NEW", 0, New, "creates a drawing, from a template drawing or empty", true});
+    RegisterBuiltinCommand({"CLOSE", 0, Close, "closes the active drawing, offering to save changes", true});
     RegisterBuiltinCommand({"ARX", 0, Arx, "lists, loads and unloads modules"});
     RegisterBuiltinCommand({"DELAY", ACRX_CMD_TRANSPARENT, Delay, "waits, letting timers run (scripts)"});
 }

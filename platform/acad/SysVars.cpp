@@ -1,6 +1,7 @@
 // The table of system variables and the host's own variables.
 #include "acad/SysVars.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>

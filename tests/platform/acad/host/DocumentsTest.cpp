@@ -138,6 +138,7 @@ TEST_F(Documents, AModuleOpensADrawingThroughATimerOnTheDocumentWindow) {
     NUVAcad::Wait(1);
     EXPECT_EQ("[probe] load Second.dxf\n[probe] opened Second.dxf at 1000100 lock 0\n", out.take());
     EXPECT_EQ("Second.dxf", Title(acDocManager->mdiActiveDocument()));
+    EXPECT_EQ("Second.dxf", Title(acDocManager->curDocument())) << "the activated document is current too";
     EXPECT_EQ(0, NUVWin::TimerCount()) << "the callback killed its timer";
 }
 

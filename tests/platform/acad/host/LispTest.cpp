@@ -61,6 +61,10 @@ TEST_F(Lisp, ValuesComeBackFromModuleFunctions) {
     for (const Case& c : cases) EXPECT_EQ(c.printed, Typed(c.expr)) << c.expr;
 }
 
+TEST_F(Lisp, FunctionRegisteredWithAcedRegFuncIsCalledDirectly) {
+    EXPECT_EQ("[probe] direct call\n\"direct\"", Typed("(probe-direct)"));
+}
+
 TEST_F(Lisp, ModuleFunctionReportingAnErrorRaisesAnAutoLispError) {
     EXPECT_EQ("; error: ADS request error", Typed("(probe-fail)"));
     EXPECT_EQ("\"caught\"", Typed("(defun *error* (m) \"caught\") (probe-fail)"));

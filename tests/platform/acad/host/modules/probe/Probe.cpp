@@ -83,8 +83,14 @@ struct Function {
 };
 const Function kFunctions[] = {
     {"probe-add", 1}, {"probe-echo", 2}, {"probe-fail", 3}, {"probe-void", 4},
-    {"probe-types", 5}, {"probe-count", 6}, {"probe-open", 7}, {"probe-doc", 8},
+    {"probe-types", 5}, {"probe-count", 6}, {"probe-open", 7}, {"probe-doc", 8}, {"probe-direct", 9},
 };
+
+// Registered with acedRegFunc: the host calls it directly, without kInvkSubrMsg.
+int Direct() {
+    Say("direct call");
+    return acedRetStr("direct") == RTNORM && acedGetFunCode() == 9 ? RTNORM : RTERROR;
+}
 
 // (probe-add n ...): the sum, integer when every argument is one. (probe-echo ...): the
 // arguments as a list. (probe-types ...): their resbuf types. (probe-count): 1, 2, 3, ...
@@ -154,9 +160,12 @@ extern "C" AcRx::AppRetCode acrxEntryPoint(AcRx::AppMsgCode msg, void* appId) {
         Say("load " + DocName());
         for (const Function& f : kFunctions)
             if (acedDefun(f.name, f.code) != RTNORM) Say(std::string("defun failed ") + f.name);
+        acedRegFunc(Direct, 9);
         return AcRx::kRetOK;
     case AcRx::kUnloadDwgMsg: Say("unload-dwg " + DocName()); return AcRx::kRetOK;
-    case AcRx::kInvkSubrMsg: return Dispatch() == RSERR ? AcRx::kRetError : AcRx::kRetOK;
+    case AcRx::kInvkSubrMsg:
+        if (acedGetFunCode() == 9) Say("code 9 through the entry point");
+        return Dispatch() == RSERR ? AcRx::kRetError : AcRx::kRetOK;
     case AcRx::kUnloadAppMsg:
         acedRegCmds->removeGroup(PROBE_GROUP);
         Say("unload");
