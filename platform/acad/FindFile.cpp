@@ -41,11 +41,18 @@ std::string Parent(const std::string& native) {
 
 std::string InstallationFolder() {
     if (const char* env = std::getenv("NUV_INSTALL_DIR"); env && *env) return NUVWin::NativePath(CString(env));
-    // Beside the library itself: <prefix>/lib/libnuvacad.so -> <prefix>/share/nuv.
+    // Beside the library itself: <prefix>/lib/libnuvacad.so -> <prefix>/share/nuv (one level
+    // further up for a multiarch lib/<triplet>/).
     Dl_info info;
     if (::dladdr(reinterpret_cast<const void*>(&InstallationFolder), &info) && info.dli_fname) {
         std::string lib = Real(info.dli_fname);
-        if (!lib.empty()) return Parent(Parent(lib)) + "/share/nuv";
+        if (!lib.empty()) {
+            std::string prefix = Parent(Parent(lib));
+            struct stat st;
+            std::string upper = Parent(prefix) + "/share/nuv";
+            if (::stat((prefix + "/share/nuv").c_str(), &st) != 0 && ::stat(upper.c_str(), &st) == 0) return upper;
+            return prefix + "/share/nuv";
+        }
     }
     return "share/nuv";
 }

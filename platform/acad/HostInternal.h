@@ -1,5 +1,5 @@
-// Internal plumbing of the host runtime shared by its source files: the loaded modules, the
-// per-document state and the registry of documents. Not installed for modules' use.
+// Internal plumbing of the host runtime shared by its source files and the host program: the
+// loaded modules, the per-document state and the registry of documents. Not an API for modules.
 #pragma once
 
 #include <deque>
