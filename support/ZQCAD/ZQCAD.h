@@ -5,6 +5,7 @@
 
 #include "ZQCAD/CurrentDrawing.h"
 #include "ZQCAD/EntityBounds.h"
+#include "ZQCAD/HostModules.h"
 #include "ZQCAD/LayerInfo.h"
 #include "ZQCAD/OxData.h"
 #include "ZQCAD/TextAngles.h"

@@ -1,0 +1,160 @@
+// The rows of the AutoLISP function table. Rows whose work this build of the kernel does not
+// hold yet say so on the command line and return nothing, so a program calling them goes on.
+#include "frame/LispFunctions.h"
+
+#include "ZQCAD/ZQCAD.h"
+#include "acad/AcEd.h"
+#include "frame/Documents.h"
+#include "frame/LispFunctionTable.h"
+#include "settings/Folders.h"
+#include "settings/Installation.h"
+
+namespace NUV {
+namespace {
+
+// The index-th argument of the call, or null.
+const resbuf* Arg(int index) {
+    const resbuf* rb = acedGetArgs();
+    for (int i = 0; rb && i < index; ++i) rb = rb->rbnext;
+    return rb;
+}
+
+bool IsInteger(const resbuf* rb) { return rb && (rb->restype == RTSHORT || rb->restype == RTLONG); }
+long IntegerOf(const resbuf* rb) { return rb->restype == RTSHORT ? rb->resval.rint : rb->resval.rlong; }
+bool IsString(const resbuf* rb) { return rb && rb->restype == RTSTR && rb->resval.rstring; }
+
+int Help(const char* text) {
+    acedPrompt(CString("\n") + text);
+    return RTNORM;
+}
+
+int NotAvailable() {
+    const LispFunctionRow* row = LispFunction(acedGetFunCode());
+    acedPrompt(CString("\n") + (row ? row->name : "?") + NUV_GBK("：此版本的内核尚未提供该函数。"));
+    return RTNORM;
+}
+
+// Deferred document requests: a drawing cannot be opened or created inside an AutoLISP call,
+// so the path waits for a one-shot timer on the document window, which fires between commands.
+// A second request of the same kind before it fires replaces the path.
+enum { kCreateTimer = 1, kOpenTimer = 2 };
+CString pendingTemplate, pendingDrawing;
+
+void CreateTimer(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(hwnd, id);
+    CString name;
+    CreateDwgByDwt(pendingTemplate, name, 1);
+}
+
+void OpenTimer(HWND hwnd, UINT, UINT_PTR id, DWORD) {
+    ::KillTimer(hwnd, id);
+    OpenDwg(pendingDrawing, 1);
+}
+
+}  // namespace
+
+int LispShowNUVAboutDlg() { return NotAvailable(); }
+int LispShowTORVAboutDlg() { return NotAvailable(); }
+int LispShowNUVAboutStr() { return NotAvailable(); }
+
+int LispGetWcsPtOfBlock() {
+    if (!Arg(0)) return Help(NUV_GBK("GetWcsPtOfBlock：得到块中MCS点的WCS坐标。(GetWcsPtOfBlock ENAME pt3dMcs)"));
+    return NotAvailable();
+}
+
+int LispHasInstallNUVGroup() {
+    const resbuf* mask = Arg(0);
+    if (!mask) {
+        Help(NUV_GBK("HasInstallNUVGroup：判断是否安装此软件部分(HasInstallNUVGroup ENUVSOFTGROUP)"));
+        return acedRetNil();
+    }
+    if (IsInteger(mask) && HasInstallNUVGroup(static_cast<ENUVSOFTGROUP>(IntegerOf(mask)))) return acedRetT();
+    return acedRetNil();
+}
+
+int LispGetNUVGroupValue() { return acedRetInt(static_cast<int>(GetNUVGroupValue())); }
+
+int LispIsLoadedArx() {
+    const resbuf* name = Arg(0);
+    if (!name) {
+        Help(NUV_GBK("IsLoadedArx：判断arx是否已经加载(IsLoadedArx filename)"));
+        return acedRetNil();
+    }
+    return IsString(name) && ZQ::IsLoadedArx(name->resval.rstring) ? acedRetT() : acedRetNil();
+}
+
+int LispGetWorkPath() {
+    CString path;
+    return GetNUVWorkPath(path) ? acedRetStr(path) : acedRetNil();
+}
+
+int LispExcuteStr() {
+    const resbuf* text = Arg(0);
+    if (!IsString(text)) return Help(NUV_GBK("函数 NUV_ExcuteStr 错误：应为(NUV_ExcuteStr str)"));
+    ZQ::SendStringToExecute(text->resval.rstring, true);
+    return RTNORM;
+}
+
+// The compiler release the suite's modules were built with, as they compare it.
+int LispGetVCVer() { return acedRetInt(1300); }
+
+int LispARXLoadEx() {
+    const resbuf* path = Arg(0);
+    if (!IsString(path)) return Help(NUV_GBK("ARXLoadEx：ARX加载。(ARXLoadEx FilePath)"));
+    CString copy = path->resval.rstring;  // the arguments may not outlive the load
+    return ARXLoadEx(copy) ? acedRetStr(copy) : acedRetNil();
+}
+
+int LispTwinkle() {
+    if (!Arg(0)) {
+        Help(NUV_GBK("NUVTwinkle：闪烁实体或者选择集"));
+        return acedRetInt(-1);
+    }
+    return NotAvailable();
+}
+int LispStopTwinkle() { return NotAvailable(); }
+int LispGetTwinkleFreQ() { return NotAvailable(); }
+int LispSetTwinkleFreQ() {
+    if (!Arg(0)) {
+        Help(NUV_GBK("NUVSetTwinkleFreQ：设置闪烁频率"));
+        return acedRetNil();
+    }
+    return NotAvailable();
+}
+int LispSetTwinkleMode() {
+    if (!Arg(0) || !Arg(1)) {
+        Help(NUV_GBK("NUVSetTwinkleMode：设置闪烁模式"));
+        return acedRetNil();
+    }
+    return NotAvailable();
+}
+
+int LispCreateDwgByDwt() {
+    const resbuf* path = Arg(0);
+    if (!IsString(path)) return Help(NUV_GBK("CreateDwgByDwt：根据dwt文件创建dwg文件。(CreateDwgByDwt DwtFilePath)"));
+    pendingTemplate = path->resval.rstring;
+    ::SetTimer(adsw_acadDocWnd(), kCreateTimer, 100, CreateTimer);
+    return RTNORM;
+}
+
+int LispOpenDwg() {
+    const resbuf* path = Arg(0);
+    if (!IsString(path)) return Help(NUV_GBK("OpenDwg：打开Dwg文件。(OpenDwg DwgFilePath)"));
+    pendingDrawing = path->resval.rstring;
+    ::SetTimer(adsw_acadDocWnd(), kOpenTimer, 100, OpenTimer);
+    return RTNORM;
+}
+
+int LispInsertBlock() {
+    if (!IsString(Arg(0))) return Help(NUV_GBK("InsertBlock：插入图块文件。(InsertBlock DwgFilePath bRotation dScale)"));
+    return NotAvailable();
+}
+
+void CancelDeferredDocumentRequests() {
+    ::KillTimer(adsw_acadDocWnd(), kCreateTimer);
+    ::KillTimer(adsw_acadDocWnd(), kOpenTimer);
+    pendingTemplate.Empty();
+    pendingDrawing.Empty();
+}
+
+}  // namespace NUV
