@@ -40,6 +40,8 @@
 #include "ado/AdoEnums.h"
 #include "ado/Ado.h"
 #include "acad/AcDb.h"
+#include "acad/AcEd.h"
+#include "frame/Documents.h"
 #include "db/ADODatabase.h"
 #include "db/ADORecordset.h"
 #include "db/ADOCommand.h"
