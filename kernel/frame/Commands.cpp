@@ -6,6 +6,7 @@
 #include "ZQCAD/ZQCAD.h"
 #include "acad/AcEd.h"
 #include "frame/Banner.h"
+#include "frame/Slide.h"
 
 namespace NUV {
 namespace {
@@ -43,8 +44,7 @@ void ClearDwgCommand() {
     if (n >= 0) acutPrintf(NUV_GBK("\n已清除 %d 个扩展记录。"), n);
 }
 
-// The host has no slide writer or selection sets yet; say so rather than pretend.
-void SlideCommand() { acedPrompt(NUV_GBK("\nMSld：此版本的内核尚未提供该命令。")); }
+void SlideCommand() { MakeDrawingSlide(); }
 
 }  // namespace
 

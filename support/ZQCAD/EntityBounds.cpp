@@ -2,6 +2,7 @@
 #include "ZQCAD/EntityBounds.h"
 
 #include "acad/AcDbEntity.h"
+#include "acad/AcEdSelectionSet.h"
 
 namespace ZQ {
 namespace {
@@ -23,7 +24,15 @@ int GetEntBound(const ads_name name, ads_point min, ads_point max) {
     AcDbExtents all;
     bool any = false;
     AcDbObjectId id;
-    if (acdbGetObjectId(id, name) == Acad::eOk) any = AddExtents(id, all);
+    long count = 0;
+    if (acedSSLength(name, &count) == RTNORM) {
+        for (long i = 0; i < count; ++i) {
+            ads_name e;
+            if (acedSSName(name, i, e) == RTNORM && acdbGetObjectId(id, e) == Acad::eOk) any |= AddExtents(id, all);
+        }
+    } else if (acdbGetObjectId(id, name) == Acad::eOk) {
+        any = AddExtents(id, all);
+    }
     if (!any) return 0;
     AcGePoint3d lo = all.minPoint(), hi = all.maxPoint();
     min[0] = lo.x, min[1] = lo.y, min[2] = lo.z;

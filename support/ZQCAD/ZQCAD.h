@@ -4,8 +4,10 @@
 #pragma once
 
 #include "ZQCAD/CurrentDrawing.h"
+#include "ZQCAD/Display.h"
 #include "ZQCAD/EntityBounds.h"
 #include "ZQCAD/HostModules.h"
 #include "ZQCAD/LayerInfo.h"
 #include "ZQCAD/OxData.h"
 #include "ZQCAD/TextAngles.h"
+#include "ZQCAD/UndoMarks.h"

@@ -1,4 +1,5 @@
 #include "DrawingFixture.h"
+#include "acad/AcEdSelectionSet.h"
 
 namespace {
 
@@ -28,6 +29,21 @@ TEST_F(EntityBounds, ExtentsInWorldCoordinates) {
             EXPECT_NEAR(mx[i], r.max[i], 1e-9) << i;
         }
     }
+}
+
+TEST_F(EntityBounds, ASelectionSetGivesTheUnionOfItsEntities) {
+    AddLine({10, -2, 0}, {-4, 6, 3});
+    AddLine({0, 0, 0}, {20, 1, -1});
+    ads_name all;
+    ASSERT_EQ(RTNORM, acedSSGet("X", nullptr, nullptr, nullptr, all));
+    ads_point mn, mx;
+    ASSERT_NE(ZQ::GetEntBound(all, mn, mx), 0);
+    const double wantMin[3] = {-4, -2, -1}, wantMax[3] = {20, 6, 3};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_NEAR(mn[i], wantMin[i], 1e-9) << i;
+        EXPECT_NEAR(mx[i], wantMax[i], 1e-9) << i;
+    }
+    acedSSFree(all);
 }
 
 TEST_F(EntityBounds, NothingWrittenWhenThereIsNothingToMeasure) {
