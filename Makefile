@@ -24,12 +24,14 @@ build/fuzz/build.ninja: | deps
 	  -DNUV_TESTS=OFF -DNUV_FUZZ=ON
 
 # The main job: the hydraulics calculator on the example supply-air run (segments, friction and
-# local losses, totals), then the host program running its demo script (a module's functions and
-# command on two drawings).
+# local losses, totals), the host program running its demo script (a module's functions and
+# command on two drawings), then the suite installed as a user installs it: nuvcad with the
+# kernel and an example module built against the installed SDK, on two drawings.
 run: deps build/release/build.ninja
 	cmake --build build/release
 	build/release/bin/nuvcalc --csv-in examples/ducts.csv
 	build/release/bin/nuvcad examples/nuvcad/supply.dxf --script examples/nuvcad/demo.scr </dev/null
+	examples/module/run.sh build/release build/run
 
 test: deps build/test/build.ninja
 	cmake --build build/test
