@@ -10,6 +10,7 @@
 #include <unordered_set>
 #include <utility>
 
+#include "win/GdiDrawing.h"
 #include "win/GdiObjects.h"
 
 namespace NUVWin::gdi {
@@ -424,7 +425,7 @@ int GetObjectA(HGDIOBJ object, int size, LPVOID out) {
         std::memcpy(out, &n, sizeof n);
         return sizeof(WORD);
     }
-    return 0;
+    return GetDrawingObject(object, size, out);
 }
 
 DWORD GetObjectType(HGDIOBJ object) {
@@ -432,7 +433,7 @@ DWORD GetObjectType(HGDIOBJ object) {
     if (As<Region>(object, Kind::Region)) return OBJ_REGION;
     if (As<Palette>(object, Kind::Palette)) return OBJ_PAL;
     if (DC* dc = As<DC>(object, Kind::DC)) return dc->memory ? OBJ_MEMDC : OBJ_DC;
-    return 0;
+    return DrawingObjectType(object);
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
@@ -441,7 +442,8 @@ BOOL DeleteObject(HGDIOBJ object) {
         if (b->selectedIn && !b->stock) return FALSE;  // still in use by a context
         o = b;
     } else if (!(o = Find(object, Kind::Region)) && !(o = Find(object, Kind::Palette))) {
-        return FALSE;
+        if (!IsDrawingObject(object)) return FALSE;
+        o = static_cast<Object*>(object);
     }
     if (o->stock) return TRUE;
     Untrack(o);
@@ -451,7 +453,7 @@ BOOL DeleteObject(HGDIOBJ object) {
 
 HGDIOBJ GetStockObject(int which) {
     if (which == DEFAULT_PALETTE) return static_cast<Object*>(DefaultPalette());
-    return nullptr;
+    return StockDrawingObject(which);
 }
 
 HDC GetDC(HWND) {

@@ -8,7 +8,7 @@
 
 namespace NUVWin::gdi {
 
-enum class Kind { Bitmap, Region, Palette, DC };
+enum class Kind { Bitmap, Region, Palette, DC, Brush, Pen, Font };
 
 struct Object {
     explicit Object(Kind k) : kind(k) {}
