@@ -23,6 +23,7 @@ bool IsRadio(DWORD style) { return Kind(style) == BS_RADIOBUTTON || Kind(style) 
 class ButtonClass : public WindowClass {
 public:
     const char* Name() const override { return "Button"; }
+    CWnd* MakeWrapper() const override { return new CButton; }
 
     QWidget* Make(DWORD style, DWORD, QWidget* parent) const override {
         if (Kind(style) == BS_GROUPBOX) {

@@ -7,6 +7,7 @@
 #include <QImage>
 #include <QPaintEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 
 #include <unordered_map>
@@ -377,6 +378,12 @@ int CDC::DrawText(LPCSTR text, int length, LPRECT rect, UINT format) {
     d_->painter->drawText(box, flags, q);
     d_->painter->restore();
     return drawn.height();
+}
+
+BOOL CDC::DrawPixmap(const QPixmap& pixmap, int x, int y) {
+    if (!d_->painter) return FALSE;
+    d_->painter->drawPixmap(QPoint(x, y) + d_->Offset(), pixmap);
+    return TRUE;
 }
 
 CSize CDC::GetTextExtent(LPCSTR text, int length) const {

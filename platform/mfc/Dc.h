@@ -14,6 +14,7 @@
 class QPainter;
 class QFont;
 class QPaintDevice;
+class QPixmap;
 
 struct TEXTMETRICA {
     LONG tmHeight;
@@ -105,6 +106,8 @@ public:
     // the next character). Returns the height of the text.
     int DrawText(LPCSTR text, int length, LPRECT rect, UINT format);
     int DrawText(const CString& text, LPRECT rect, UINT format) { return DrawText(text, text.GetLength(), rect, format); }
+
+    BOOL DrawPixmap(const QPixmap& pixmap, int x, int y);
 
     // Measuring.
     CSize GetTextExtent(LPCSTR text, int length) const;

@@ -72,6 +72,7 @@ int CharPosition(const QString& text, int bytes) {
 class EditClass : public WindowClass {
 public:
     const char* Name() const override { return "Edit"; }
+    CWnd* MakeWrapper() const override { return new CEdit; }
 
     QWidget* Make(DWORD style, DWORD exStyle, QWidget* parent) const override {
         if (style & ES_MULTILINE) {

@@ -103,6 +103,9 @@ public:
     virtual QWidget* Make(DWORD style, DWORD exStyle, QWidget* parent) const = 0;
     // True when an existing widget is of this class (for windows made by Qt code).
     virtual bool Fits(const QWidget* widget) const = 0;
+    // The object FromHandle gives for a window of this class that has none attached: of the
+    // class's own C++ type, so that the usual cast of GetDlgItem's answer is sound.
+    virtual CWnd* MakeWrapper() const { return new CWnd; }
     // Connects the widget's signals to notifications; called once the record exists.
     virtual void Wire(WindowRecord&) const {}
     // Releases what Wire kept in rec.classData.
@@ -120,6 +123,9 @@ public:
     // The colour request the window sends its parent before it paints, or 0 for none.
     virtual UINT ColourRequest(const WindowRecord&) const { return 0; }
     virtual void ApplyStyle(WindowRecord&, DWORD /*oldStyle*/) const {}
+    // Around the widget's own painting of a WM_PAINT left to it.
+    virtual void BeforePaint(WindowRecord&) const {}
+    virtual void AfterPaint(WindowRecord&) const {}
 };
 
 const WindowClass* FindClass(const char* name);
@@ -134,6 +140,11 @@ QFont FontFromLog(const LOGFONTA& log);
 
 // The thread that runs the widgets (noted when the first widget window is made).
 void NoteGuiThread();
+
+// CWnd::CreateEx's object, attached to the window CreateWindowEx makes next on this thread.
+void AttachOnCreate(CWnd* wnd);
+// Standard classes this layer does not make (list boxes, tree views, ...): creating one fails.
+bool ClassIsUnsupported(const char* name);
 
 // Makes sure a Qt application exists on this thread; false when no display is possible.
 bool EnsureQtApplication();

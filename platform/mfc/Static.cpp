@@ -21,6 +21,7 @@ void Align(QLabel* l, DWORD style) {
 class StaticClass : public WindowClass {
 public:
     const char* Name() const override { return "Static"; }
+    CWnd* MakeWrapper() const override { return new CStatic; }
     QWidget* Make(DWORD style, DWORD, QWidget* parent) const override {
         auto* l = new QLabel(parent);
         l->setTextFormat(Qt::PlainText);

@@ -17,6 +17,7 @@ typedef MSG* LPMSG;
 
 DECLARE_HANDLE(HMENU);
 typedef DWORD_PTR* PDWORD_PTR;
+typedef int* LPINT;
 
 typedef LRESULT (*WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 typedef void (*TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
@@ -333,6 +334,26 @@ constexpr int GET_Y_LPARAM(LPARAM lp) { return static_cast<short>(HIWORD(static_
 #define CB_ERR (-1)
 #define CB_ERRSPACE (-2)
 
+#define CB_GETEDITSEL 0x0140
+#define CB_LIMITTEXT 0x0141
+#define CB_SETEDITSEL 0x0142
+#define CB_ADDSTRING 0x0143
+#define CB_DELETESTRING 0x0144
+#define CB_GETCOUNT 0x0146
+#define CB_GETCURSEL 0x0147
+#define CB_GETLBTEXT 0x0148
+#define CB_GETLBTEXTLEN 0x0149
+#define CB_INSERTSTRING 0x014A
+#define CB_RESETCONTENT 0x014B
+#define CB_FINDSTRING 0x014C
+#define CB_SELECTSTRING 0x014D
+#define CB_SETCURSEL 0x014E
+#define CB_SHOWDROPDOWN 0x014F
+#define CB_GETITEMDATA 0x0150
+#define CB_SETITEMDATA 0x0151
+#define CB_GETDROPPEDSTATE 0x0157
+#define CB_FINDSTRINGEXACT 0x0158
+
 #define CBN_SELCHANGE 1
 #define CBN_DBLCLK 2
 #define CBN_SETFOCUS 3
@@ -422,6 +443,21 @@ constexpr int GET_Y_LPARAM(LPARAM lp) { return static_cast<short>(HIWORD(static_
 #define SWP_FRAMECHANGED 0x0020
 #define SWP_SHOWWINDOW 0x0040
 #define SWP_HIDEWINDOW 0x0080
+
+// Scroll requests (WM_HSCROLL / WM_VSCROLL low word).
+#define SB_LINEUP 0
+#define SB_LINELEFT 0
+#define SB_LINEDOWN 1
+#define SB_LINERIGHT 1
+#define SB_PAGEUP 2
+#define SB_PAGELEFT 2
+#define SB_PAGEDOWN 3
+#define SB_PAGERIGHT 3
+#define SB_THUMBPOSITION 4
+#define SB_THUMBTRACK 5
+#define SB_TOP 6
+#define SB_BOTTOM 7
+#define SB_ENDSCROLL 8
 
 #define SIZE_RESTORED 0
 #define SIZE_MINIMIZED 1

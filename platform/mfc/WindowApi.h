@@ -10,6 +10,7 @@
 #pragma once
 
 #include "mfc/WinUser.h"
+#include "win/GdiDrawing.h"
 #include "win/LastError.h"
 
 LRESULT SendMessageA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -50,6 +51,16 @@ DWORD GetWindowThreadProcessId(HWND hWnd, LPDWORD processId);
 // TRUE when the dialog handled the keyboard message (Enter, Escape).
 BOOL IsDialogMessageA(HWND dialog, LPMSG msg);
 inline BOOL IsDialogMessage(HWND dialog, LPMSG msg) { return IsDialogMessageA(dialog, msg); }
+
+// Makes a window of a registered class (see CWnd::Create); menuOrId is a child's identifier.
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menuOrId, HINSTANCE instance, LPVOID param);
+inline HWND CreateWindowEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width,
+                           int height, HWND parent, HMENU menuOrId, HINSTANCE instance, LPVOID param) {
+    return CreateWindowExA(exStyle, className, windowName, style, x, y, width, height, parent, menuOrId, instance, param);
+}
+// A class name for windows the program paints itself (every such name makes a plain window).
+LPCSTR AfxRegisterWndClass(UINT classStyle, void* cursor = nullptr, HBRUSH background = nullptr, void* icon = nullptr);
 
 BOOL IsWindow(HWND hWnd);
 BOOL DestroyWindow(HWND hWnd);

@@ -2,6 +2,8 @@
 // class name the layer does not know), and the dialog class "#32770".
 #include <QWidget>
 
+#include <strings.h>
+
 #include "mfc/MfcInternal.h"
 
 namespace NUVMfc::detail {
@@ -37,9 +39,24 @@ public:
     }
 };
 
+const char* const kUnsupported[] = {"ListBox", "ScrollBar", "msctls_updown32", "msctls_progress32", "msctls_trackbar32",
+                                    "SysTreeView32", "SysTabControl32", "RichEdit20A", "RichEdit20W", "SysIPAddress32",
+                                    "SysMonthCal32", "SysAnimate32", "ComboBoxEx32", "msctls_hotkey32", "SysLink"};
+
 const PlainClass g_plainClass;
 const DialogClass g_dialogClass;
 const bool g_registered = (RegisterClass(&g_plainClass), RegisterClass(&g_dialogClass), true);
 
 }  // namespace
+
+bool ClassIsUnsupported(const char* name) {
+    if (!name) return false;
+    for (const char* u : kUnsupported) {
+        if (strcasecmp(u, name) == 0) return true;
+    }
+    return false;
+}
+
 }  // namespace NUVMfc::detail
+
+LPCSTR AfxRegisterWndClass(UINT, void*, HBRUSH, void*) { return "NUVWnd"; }

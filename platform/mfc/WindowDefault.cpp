@@ -234,7 +234,9 @@ LRESULT DefaultProc(WindowRecord* rec, UINT message, WPARAM wParam, LPARAM lPara
         case WM_PAINT:
             if (current) {
                 PaintColours(rec);
+                if ((rec = Find(self)) && rec->cls) rec->cls->BeforePaint(*rec);
                 if (Find(self)) SendToWidget(target, f->qtEvent);
+                if ((rec = Find(self)) && rec->cls) rec->cls->AfterPaint(*rec);
             }
             return 0;
         case WM_CONTEXTMENU:

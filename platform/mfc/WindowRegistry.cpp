@@ -59,7 +59,10 @@ void Finish(WindowRecord* rec) {
 
 CWnd* WindowRecord::Object() {
     if (permanent) return permanent;
-    if (!wrapper) wrapper.reset(new CWnd(handle));
+    if (!wrapper) {
+        wrapper.reset(cls ? cls->MakeWrapper() : new CWnd);
+        wrapper->m_hWnd = handle;
+    }
     return wrapper.get();
 }
 

@@ -83,42 +83,16 @@ BOOL CWnd::Create(LPCSTR className, LPCSTR windowName, DWORD style, const RECT& 
 
 BOOL CWnd::CreateEx(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, const RECT& rect, CWnd* parent,
                     UINT nID, LPVOID param) {
-    using namespace NUVMfc::detail;
-    if (m_hWnd || !EnsureQtApplication()) return FALSE;
-    const WindowClass* cls = FindClass(className ? className : "");
-    if (!cls) cls = FindClass("");
-    CREATESTRUCT cs{param, nullptr, nullptr, parent ? parent->m_hWnd : nullptr, rect.bottom - rect.top,
-                    rect.right - rect.left, rect.top, rect.left, static_cast<LONG>(style), windowName, className, exStyle};
+    if (m_hWnd) return FALSE;
+    CREATESTRUCT cs{param, nullptr, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(nID)), parent ? parent->m_hWnd : nullptr,
+                    rect.bottom - rect.top, rect.right - rect.left, rect.top, rect.left, static_cast<LONG>(style),
+                    windowName, className, exStyle};
     if (!PreCreateWindow(cs)) return FALSE;
-    style = static_cast<DWORD>(cs.style);
-    QWidget* parentWidget = parent ? parent->GetQWidget() : nullptr;
-    if (parent && !Find(parent->m_hWnd)) return FALSE;
-    QWidget* w = cls->Make(style, cs.dwExStyle, parentWidget);
-    if (!w) return FALSE;
-    QRect r(cs.x, cs.y, cs.cx, cs.cy);
-    if (parentWidget) r.translate(ClientOrigin(parentWidget));
-    w->setGeometry(r);
-    if (style & WS_DISABLED) w->setEnabled(false);
-    if (!(style & WS_VISIBLE)) w->setVisible(false);
-    WindowRecord* rec = CreateRecord(w, cls, style, cs.dwExStyle, nID);
-    if (parent && !parentWidget) rec->foreignParent = parent->m_hWnd;
-    rec->permanent = this;
-    rec->creating = true;
-    m_hWnd = rec->handle;
-    if (windowName && *windowName) {
-        QString text;
-        if (NUVMfc::ToQString(windowName, text)) cls->SetText(*rec, text);
-    }
-    PreSubclassWindow();
-    if (!Find(m_hWnd)) return FALSE;
-    if (Dispatch(Find(m_hWnd), WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
-        DestroyWindow();
-        return FALSE;
-    }
-    if (!m_hWnd) return FALSE;
-    if (WindowRecord* made = Find(m_hWnd)) made->creating = false;
-    if ((style & WS_VISIBLE) && !parentWidget) w->show();
-    return TRUE;
+    NUVMfc::detail::AttachOnCreate(this);
+    HWND h = ::CreateWindowExA(cs.dwExStyle, cs.lpszClass, cs.lpszName, static_cast<DWORD>(cs.style), cs.x, cs.y, cs.cx,
+                               cs.cy, cs.hwndParent, cs.hMenu, nullptr, cs.lpCreateParams);
+    NUVMfc::detail::AttachOnCreate(nullptr);
+    return h != nullptr && m_hWnd == h;
 }
 
 BOOL CWnd::CreateMessageOnly() {
@@ -534,4 +508,69 @@ CWnd* g_mainWnd = nullptr;
 }
 
 CWnd* AfxGetMainWnd() { return g_mainWnd; }
+
+namespace NUVMfc::detail {
+namespace {
+thread_local CWnd* t_attachOnCreate = nullptr;
+}
+void AttachOnCreate(CWnd* wnd) { t_attachOnCreate = wnd; }
+CWnd* TakeAttachOnCreate() {
+    CWnd* w = t_attachOnCreate;
+    t_attachOnCreate = nullptr;
+    return w;
+}
+}  // namespace NUVMfc::detail
+
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD style, int x, int y, int width, int height,
+                     HWND parent, HMENU menuOrId, HINSTANCE, LPVOID param) {
+    using namespace NUVMfc::detail;
+    CWnd* object = TakeAttachOnCreate();
+    if (!EnsureQtApplication()) return nullptr;
+    const WindowClass* cls = FindClass(className ? className : "");
+    if (!cls) {
+        if (ClassIsUnsupported(className)) {
+            std::fprintf(stderr, "nuvmfc: window class '%s' is not supported\n", className);
+            return nullptr;
+        }
+        cls = FindClass("");  // a class of the program's own: a window its object paints
+    }
+    WindowRecord* parentRec = parent ? Find(parent) : nullptr;
+    if (parent && !parentRec && !IsWindow(parent)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return nullptr;
+    }
+    QWidget* parentWidget = parentRec ? parentRec->widget.data() : nullptr;
+    QWidget* w = cls->Make(style, exStyle, parentWidget);
+    if (!w) return nullptr;
+    QRect r(x, y, std::max(0, width), std::max(0, height));
+    if (parentWidget && (style & WS_CHILD)) r.translate(ClientOrigin(parentWidget));
+    w->setGeometry(r);
+    if (style & WS_DISABLED) w->setEnabled(false);
+    if (!(style & WS_VISIBLE)) w->setVisible(false);
+    const UINT id = (style & WS_CHILD) ? static_cast<UINT>(reinterpret_cast<UINT_PTR>(menuOrId)) : 0;
+    WindowRecord* rec = CreateRecord(w, cls, style, exStyle, id);
+    if (parent && !parentWidget) rec->foreignParent = parent;
+    const HWND h = rec->handle;
+    rec->creating = true;
+    if (object) {
+        rec->permanent = object;
+        object->m_hWnd = h;
+    }
+    if (windowName && *windowName) {
+        QString text;
+        if (NUVMfc::ToQString(windowName, text)) cls->SetText(*rec, text);
+    }
+    if (object) object->PreSubclassWindow();
+    if (!Find(h)) return nullptr;
+    CREATESTRUCT cs{param, nullptr, menuOrId, parent, height, width, y, x, static_cast<LONG>(style), windowName, className, exStyle};
+    if (Dispatch(Find(h), WM_CREATE, 0, reinterpret_cast<LPARAM>(&cs)) == -1) {
+        ::DestroyWindow(h);
+        return nullptr;
+    }
+    rec = Find(h);
+    if (!rec) return nullptr;
+    rec->creating = false;
+    if ((style & WS_VISIBLE) && !parentWidget) w->show();
+    return h;
+}
 void AfxSetMainWnd(CWnd* wnd) { g_mainWnd = wnd; }
