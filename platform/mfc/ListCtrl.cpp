@@ -49,6 +49,11 @@ QPoint ViewportInClient(QTableView* v) { return v->viewport()->mapTo(v, QPoint(0
 
 RECT ToRect(const QRect& r) { return RECT{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
+// A cell's whole rectangle on the viewport, grid line included, as the platform measures it.
+QRect CellRect(QTableView* v, int row, int column) {
+    return QRect(v->columnViewportPosition(column), v->rowViewportPosition(row), v->columnWidth(column), v->rowHeight(row));
+}
+
 UINT CdStates(QTableView* v, int row) {
     UINT s = 0;
     if (v->selectionModel()->isRowSelected(row, QModelIndex())) s |= CDIS_SELECTED;
@@ -87,7 +92,7 @@ public:
         if (row != d->paintRow) {
             d->paintRow = row;
             cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-            cd.nmcd.rc = ToRect(v->visualRect(index).translated(shift));
+            cd.nmcd.rc = ToRect(CellRect(v, row, col).translated(shift));
             cd.clrText = d->textColour, cd.clrTextBk = d->textBack;
             d->rowAnswer = CustomDraw(rec, cd);
             d->rowText = cd.clrText, d->rowBack = cd.clrTextBk;
@@ -98,7 +103,7 @@ public:
         if (answer & CDRF_SKIPDEFAULT) return;
         if (answer & CDRF_NOTIFYSUBITEMDRAW) {
             cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
-            cd.nmcd.rc = ToRect(v->visualRect(index).translated(shift));
+            cd.nmcd.rc = ToRect(CellRect(v, row, col).translated(shift));
             cd.iSubItem = col;
             cd.clrText = text, cd.clrTextBk = back;
             answer = CustomDraw(rec, cd);
@@ -778,9 +783,9 @@ BOOL CListCtrl::GetItemRect(int index, LPRECT rect, UINT code) const {
     QTableView* v = ListAccess::V(this);
     if (!ValidRow(m, index) || !v || !rect || m->columns.empty()) return FALSE;
     const QPoint shift = NUVMfc::detail::ViewportInClient(v);
-    QRect r = v->visualRect(m->index(index, 0));
+    QRect r = NUVMfc::detail::CellRect(v, index, 0);
     if (code == LVIR_BOUNDS || code == LVIR_SELECTBOUNDS) {
-        for (int c = 1; c < static_cast<int>(m->columns.size()); ++c) r = r.united(v->visualRect(m->index(index, c)));
+        for (int c = 1; c < static_cast<int>(m->columns.size()); ++c) r = r.united(NUVMfc::detail::CellRect(v, index, c));
     }
     *rect = NUVMfc::detail::ToRect(r.translated(shift));
     return TRUE;
@@ -792,7 +797,8 @@ BOOL CListCtrl::GetSubItemRect(int index, int subItem, int code, CRect& rect) co
     if (!ValidRow(m, index) || !v || subItem < 0 || subItem >= static_cast<int>(m->columns.size())) return FALSE;
     // Sub-item 0's bounds are the whole item's, as the platform answers.
     if (subItem == 0 && code == LVIR_BOUNDS) return GetItemRect(index, &rect, LVIR_BOUNDS);
-    rect = CRect(NUVMfc::detail::ToRect(v->visualRect(m->index(index, subItem)).translated(NUVMfc::detail::ViewportInClient(v))));
+    rect = CRect(NUVMfc::detail::ToRect(
+        NUVMfc::detail::CellRect(v, index, subItem).translated(NUVMfc::detail::ViewportInClient(v))));
     return TRUE;
 }
 
