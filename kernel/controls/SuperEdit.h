@@ -151,6 +151,7 @@ protected:
     bool ReadValue(const char* text, double& value) const;
     DECLARE_MESSAGE_MAP()
 
+protected:
     enum Brush { BRUSH_NORMAL, BRUSH_VALID, BRUSH_ERROR, BRUSH_WARNING, BRUSH_CUSTOM1, BRUSH_CUSTOM2 };
     static int BrushOf(int state);
     void AskParent(const char* text);
