@@ -2,6 +2,7 @@
 // "tt" (AM/PM), which Qt writes "AP".
 #include "mfc/DateTimeCtrl.h"
 
+#include <QCalendarWidget>
 #include <QDateTimeEdit>
 
 #include "mfc/MfcInternal.h"
@@ -145,4 +146,11 @@ BOOL CDateTimeCtrl::SetFormat(LPCSTR format) {
     if (!NUVMfc::ToQString(format, picture)) return FALSE;
     e->setDisplayFormat(NUVMfc::detail::QtFormat(picture));
     return TRUE;
+}
+
+CWnd* CDateTimeCtrl::GetMonthCalCtrl() const {
+    QDateTimeEdit* e = Edit(this);
+    if (!e || !e->calendarPopup()) return nullptr;
+    QCalendarWidget* c = e->calendarWidget();
+    return c && c->isVisible() ? CWnd::FromHandle(CWnd::HandleOf(c)) : nullptr;
 }

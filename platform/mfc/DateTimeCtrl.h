@@ -18,4 +18,6 @@ public:
     DWORD GetTime(SYSTEMTIME* time) const;  // GDT_VALID
     // A null format goes back to the style's default (short date, long date or time).
     BOOL SetFormat(LPCSTR format);
+    // The drop-down calendar while it is open, else null.
+    CWnd* GetMonthCalCtrl() const;
 };

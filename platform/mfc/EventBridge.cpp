@@ -190,7 +190,15 @@ HWND HandleOfWidget(QWidget* w) {
 
 MessageFrame* CurrentFrame() { return t_top; }
 
-LRESULT Dispatch(WindowRecord* rec, UINT message, WPARAM wParam, LPARAM lParam, QObject* qtTarget, QEvent* qtEvent) {
+namespace {
+thread_local const QEvent* t_keyDownEvent = nullptr;
+thread_local bool t_keyDownDefaulted = true;
+}  // namespace
+
+bool KeyDownDefaulted(const QEvent* keyEvent) { return keyEvent != t_keyDownEvent || t_keyDownDefaulted; }
+
+LRESULT Dispatch(WindowRecord* rec, UINT message, WPARAM wParam, LPARAM lParam, QObject* qtTarget, QEvent* qtEvent,
+                 bool* defaulted) {
     HWND h = rec->handle;
     POINT pt{0, 0};
     QPoint cursor = QCursor::pos();
@@ -203,11 +211,14 @@ LRESULT Dispatch(WindowRecord* rec, UINT message, WPARAM wParam, LPARAM lParam, 
     struct Pop {
         MessageFrame* prev;
         HWND h;
+        MessageFrame* frame;
+        bool* defaulted;
         ~Pop() {
             t_top = prev;
+            if (defaulted) *defaulted = frame->defaulted;
             if (WindowRecord* r = Find(h)) --r->dispatching;
         }
-    } pop{frame.prev, h};
+    } pop{frame.prev, h, &frame, defaulted};
     result = rec->Object()->WindowProc(message, wParam, lParam);
     return result;
 }
@@ -333,7 +344,12 @@ bool WindowHook::Key(QObject* watched, QEvent* event) {
         if (WalkPreTranslate(m)) return true;
         WindowRecord* rec = Find(h);
         if (!rec) return true;
-        Dispatch(rec, m.message, vk, lp, watched, event);
+        bool defaulted = false;
+        Dispatch(rec, m.message, vk, lp, watched, event, &defaulted);
+        t_keyDownEvent = event;
+        t_keyDownDefaulted = defaulted;
+    } else {
+        t_keyDownEvent = nullptr;
     }
     for (int i = 0; i < bytes.GetLength(); ++i) {
         const WPARAM ch = static_cast<BYTE>(bytes[i]);

@@ -2,6 +2,7 @@
 // a width, a format (alignment, HDF_SORTUP / HDF_SORTDOWN marks, which show as arrows on every
 // column that has one) and a value. HDS_BUTTONS makes items clickable (HDN_ITEMCLICK to the
 // parent), HDS_DRAGDROP lets the user reorder them (HDN_ENDDRAG), HDS_HIDDEN hides the header.
+// An item with HDF_FIXEDWIDTH cannot be resized by the user.
 #pragma once
 
 #include "mfc/CommCtrl.h"

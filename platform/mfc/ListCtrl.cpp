@@ -979,7 +979,11 @@ BOOL CHeaderCtrl::SetItem(int index, HDITEMA* item) {
         if (!NUVMfc::ToQString(item->pszText, check)) return FALSE;
         c.heading = item->pszText;
     }
-    if (item->mask & HDI_FORMAT) c.headerFormat = item->fmt;
+    if (item->mask & HDI_FORMAT) {
+        c.headerFormat = item->fmt;
+        HeaderView(this)->setSectionResizeMode(index, (item->fmt & HDF_FIXEDWIDTH) ? QHeaderView::Fixed
+                                                                                    : QHeaderView::Interactive);
+    }
     if (item->mask & HDI_LPARAM) c.headerParam = item->lParam;
     if (item->mask & HDI_IMAGE) c.image = item->iImage;
     m->ColumnChanged(index);

@@ -44,6 +44,7 @@ struct WindowRecord {
     bool deletePending = false;        // widget deletion waits for the handlers to return
     BYTE pendingLeadByte = 0;          // first half of a double-byte WM_CHAR
     bool creating = false;             // no notifications to the parent while being made
+    bool madeByObject = false;         // the attached object created the window
     void* classData = nullptr;         // owned by the class (see WindowClass::Release)
 
     CWnd* Object();  // permanent, else the wrapper (made on first use)
@@ -76,7 +77,10 @@ struct MessageFrame {
     MessageFrame* prev;
 };
 LRESULT Dispatch(WindowRecord* rec, UINT message, WPARAM wParam, LPARAM lParam, QObject* qtTarget = nullptr,
-                 QEvent* qtEvent = nullptr);
+                 QEvent* qtEvent = nullptr, bool* defaulted = nullptr);
+// Whether the key-down of the key event now being turned into WM_CHARs was left to the widget:
+// a control character (Tab, Enter, Escape, Backspace) does the widget's work only then.
+bool KeyDownDefaulted(const QEvent* keyEvent);
 MessageFrame* CurrentFrame();
 // Lets the widget handle the event as if no window object were attached.
 void SendToWidget(QObject* target, QEvent* event);

@@ -204,6 +204,9 @@ LRESULT DefaultProc(WindowRecord* rec, UINT message, WPARAM wParam, LPARAM lPara
             return 0;
         case WM_CHAR:
         case WM_SYSCHAR:
+            // A control character's work (a Tab's focus move, Enter's default button) belongs to
+            // its key: a window that kept the key-down to itself keeps it from the widget.
+            if (current && wParam < 0x20 && !KeyDownDefaulted(f->qtEvent)) return 0;
             if (current && CharCount(f->qtEvent) == 1 && !rec->pendingLeadByte) SendToWidget(target, f->qtEvent);
             else if (target) TypeByte(rec, target, static_cast<BYTE>(wParam));
             return 0;

@@ -59,11 +59,12 @@ CWnd::~CWnd() {
     if (!m_hWnd) return;
     WindowRecord* rec = Find(m_hWnd);
     if (rec && rec->permanent == this) {
-        // The derived parts are gone: the window is destroyed without this object.
+        // The derived parts are gone: a window this object made is destroyed without it; one it
+        // only subclassed (a dialog's control, a list's header) is left to its owner.
         rec->permanent = nullptr;
         HWND h = m_hWnd;
         m_hWnd = nullptr;
-        ::DestroyWindow(h);
+        if (rec->madeByObject) ::DestroyWindow(h);
     }
 }
 
@@ -100,6 +101,7 @@ BOOL CWnd::CreateMessageOnly() {
     if (m_hWnd) return FALSE;
     WindowRecord* rec = CreateRecord(nullptr, nullptr, 0, 0, 0);
     rec->permanent = this;
+    rec->madeByObject = true;
     m_hWnd = rec->handle;
     return TRUE;
 }
@@ -119,7 +121,10 @@ BOOL CWnd::Attach(HWND hWnd) {
 
 HWND CWnd::Detach() {
     HWND h = m_hWnd;
-    if (WindowRecord* rec = Find(h); rec && rec->permanent == this) rec->permanent = nullptr;
+    if (WindowRecord* rec = Find(h); rec && rec->permanent == this) {
+        rec->permanent = nullptr;
+        rec->madeByObject = false;
+    }
     m_hWnd = nullptr;
     return h;
 }
@@ -554,6 +559,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
     rec->creating = true;
     if (object) {
         rec->permanent = object;
+        rec->madeByObject = true;
         object->m_hWnd = h;
     }
     if (windowName && *windowName) {

@@ -37,6 +37,8 @@ class CWnd : public CCmdTarget {
 public:
     CWnd();
     explicit CWnd(HWND attached);  // a wrapper that does not own the window
+    // Destroys the window if this object made it (Create, CreateEx); a window it only attached
+    // or subclassed is let go and stays with its owner.
     ~CWnd() override;
     CWnd(const CWnd&) = delete;
     CWnd& operator=(const CWnd&) = delete;

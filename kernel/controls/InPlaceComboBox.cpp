@@ -1,0 +1,70 @@
+// The grid's drop-down editor.
+#include "controls/InPlaceComboBox.h"
+
+#include "mfc/WindowApi.h"
+
+BEGIN_MESSAGE_MAP(CInPlaceComboBox, CComboBox)
+ON_WM_KEYDOWN()
+ON_WM_KILLFOCUS()
+ON_WM_GETDLGCODE()
+ON_CONTROL_REFLECT(CBN_CLOSEUP, OnCloseUp)
+END_MESSAGE_MAP()
+
+LRESULT CInPlaceComboBox::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    const LRESULT result = CComboBox::WindowProc(message, wParam, lParam);
+    // The caller fills the list after the editor is made: the cell's item is chosen when it comes.
+    if ((message == CB_ADDSTRING || message == CB_INSERTSTRING) && result >= 0 && GetCurSel() == CB_ERR &&
+        lParam && cellText_ == reinterpret_cast<const char*>(lParam))
+        SetCurSel(static_cast<int>(result));
+    return result;
+}
+
+bool CInPlaceComboBox::Commit() {
+    if (closing_ || !m_hWnd) return true;
+    CString text;
+    const int sel = GetCurSel();
+    if (sel != CB_ERR) GetLBText(sel, text);
+    CWnd* grid = GetParent();
+    if (!grid) return false;
+    // An accepted value closes the editor: this object is gone when the grid answers.
+    const HWND self = m_hWnd;
+    closing_ = true;
+    const bool accepted = grid->SendMessage(WM_LVEX_CELL, LVEX_COMMIT, reinterpret_cast<LPARAM>(&text)) == 0;
+    if (::IsWindow(self)) closing_ = false;
+    return accepted;
+}
+
+void CInPlaceComboBox::Cancel() {
+    if (CWnd* grid = GetParent()) grid->SendMessage(WM_LVEX_CELL, LVEX_CANCEL, 0);
+}
+
+void CInPlaceComboBox::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
+    switch (nChar) {
+        case VK_RETURN:
+            Commit();
+            return;
+        case VK_ESCAPE:
+            Cancel();
+            return;
+        case VK_TAB:
+            if (CWnd* grid = GetParent()) grid->SendMessage(WM_KEYDOWN, nChar, 0);
+            return;
+        default:
+            CComboBox::OnKeyDown(nChar, nRepCnt, nFlags);
+    }
+}
+
+void CInPlaceComboBox::OnKillFocus(CWnd* newWnd) {
+    CComboBox::OnKillFocus(newWnd);
+    if (!m_hWnd || closing_ || GetDroppedState()) return;
+    if (newWnd && (newWnd == GetParent() || newWnd->GetParent() == this)) return;
+    Commit();
+}
+
+void CInPlaceComboBox::OnCloseUp() {
+    if (GetCurSel() != CB_ERR && !closing_) Commit();
+}
+
+UINT CInPlaceComboBox::OnGetDlgCode() { return DLGC_WANTALLKEYS | DLGC_WANTARROWS; }
+
+void CInPlaceComboBox::PostNcDestroy() { delete this; }
