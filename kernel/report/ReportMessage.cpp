@@ -1,30 +1,9 @@
 #include "report/ReportMessage.h"
 
-#include <cstdio>
-
-#include "win/Encoding.h"
+#include "mfc/MessageBox.h"
 
 namespace NUV {
 
-namespace {
-ReportMessageSink& Sink() {
-    static ReportMessageSink sink;
-    return sink;
-}
-}  // namespace
-
-ReportMessageSink SetReportMessageSink(ReportMessageSink sink) {
-    ReportMessageSink old = std::move(Sink());
-    Sink() = std::move(sink);
-    return old;
-}
-
-void ShowReportMessage(const CString& text) {
-    if (Sink()) {
-        Sink()(text);
-        return;
-    }
-    std::fprintf(stderr, "%s\n", NUVWin::GbkToTerminal(text.str()).c_str());
-}
+void ShowReportMessage(const CString& text) { AfxMessageBox(text, MB_OK, 0); }
 
 }  // namespace NUV

@@ -133,7 +133,7 @@ bool TakeModalAnswer(const ModalRequest& request, INT_PTR& result) {
 void RecordModal(const ModalRequest& request, INT_PTR result, bool answered) {
     State& s = TheState();
     std::lock_guard<std::mutex> g(s.lock);
-    s.history.push_back(ModalRecord{request.kind, request.caption, request.text, result, answered});
+    s.history.push_back(ModalRecord{request.kind, request.caption, request.text, request.type, result, answered});
 }
 
 }  // namespace NUVMfc

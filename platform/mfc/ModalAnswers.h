@@ -45,6 +45,7 @@ struct ModalRecord {
     ModalKind kind;
     CString caption;
     CString text;
+    UINT type;  // a message box's MB_ flags
     INT_PTR result;
     bool answered;  // by a queued answer or the user, not by the default
 };

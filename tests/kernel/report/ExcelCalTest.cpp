@@ -8,6 +8,8 @@
 #include "../../platform/excel/XlsxPeer.h"
 #include "TempDir.h"
 #include "report/ExcelCal.h"
+#include "mfc/ModalAnswers.h"
+#include "mfc/WinUser.h"
 #include "report/ReportMessage.h"
 
 namespace fs = std::filesystem;
@@ -38,10 +40,9 @@ class ExcelCalTest : public ::testing::Test {
 protected:
     void SetUp() override {
         unsetenv("NUV_PRINTER");
-        old_ = NUV::SetReportMessageSink([this](const CString& t) { messages_.push_back(t.str()); });
+        NUVMfc::ClearModalHistory();
     }
     void TearDown() override {
-        NUV::SetReportMessageSink(old_);
         NUVExcel::RegisterServer(true);
         unsetenv("NUV_PRINTER");
     }
@@ -51,8 +52,17 @@ protected:
         cal.AddNewWorkbook(nullptr, sheets);
     }
 
-    std::vector<std::string> messages_;
-    NUV::ReportMessageSink old_;
+    // The message boxes shown so far; each must have had an OK button alone.
+    std::vector<std::string> Messages() const {
+        std::vector<std::string> out;
+        for (const NUVMfc::ModalRecord& r : NUVMfc::ModalHistory()) {
+            if (r.kind != NUVMfc::ModalKind::MessageBox) continue;
+            EXPECT_EQ(r.type & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+            EXPECT_EQ(r.result, IDOK);
+            out.push_back(r.text.str());
+        }
+        return out;
+    }
     TempDir dir_;
 };
 
@@ -78,7 +88,7 @@ TEST_F(ExcelCalTest, StartsCountsComAndReleases) {
         EXPECT_FALSE(cal.m_app);
         EXPECT_EQ(NUVCom::InitializeCount(), before);
     }
-    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(ExcelCalTest, AttachesToARunningApplication) {
@@ -95,17 +105,17 @@ TEST_F(ExcelCalTest, FailuresToStartAndQuitShowMessages) {
     NUVExcel::RegisterServer(false);
     TestCal cal;
     EXPECT_EQ(cal.RunExcel(0), 0);
-    ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_EQ(messages_[0], "\xCE\xDE\xB7\xA8\xC6\xF4\xB6\xAF" "EXCEL\xA3\xA1");  // 无法启动EXCEL！
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0], "\xCE\xDE\xB7\xA8\xC6\xF4\xB6\xAF" "EXCEL\xA3\xA1");  // 无法启动EXCEL！
     NUVExcel::RegisterServer(true);
 
     ASSERT_EQ(cal.RunExcel(0), 1);
     cal.ExitExcel();
-    EXPECT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(Messages().size(), 1u);
     EXPECT_EQ(cal.m_nComInit, 0);
     cal.ExitExcel();  // nothing left to quit
-    ASSERT_EQ(messages_.size(), 2u);
-    EXPECT_EQ(messages_[1], "\xCD\xCB\xB3\xF6" "EXCEL\xD2\xEC\xB3\xA3\xA3\xA1");  // 退出EXCEL异常！
+    ASSERT_EQ(Messages().size(), 2u);
+    EXPECT_EQ(Messages()[1], "\xCD\xCB\xB3\xF6" "EXCEL\xD2\xEC\xB3\xA3\xA3\xA1");  // 退出EXCEL异常！
 }
 
 TEST_F(ExcelCalTest, UseBeforeStartOrWorkbookRaisesInvalidPointer) {
@@ -119,7 +129,7 @@ TEST_F(ExcelCalTest, UseBeforeStartOrWorkbookRaisesInvalidPointer) {
     ASSERT_EQ(cal.RunExcel(0), 1);
     EXPECT_THROW(cal.GetText(1, 1), _com_error);
     EXPECT_THROW(cal.Save(CString(Path("a.xlsx").c_str()), 1), _com_error);
-    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(Messages().empty());
 }
 
 TEST_F(ExcelCalTest, NewWorkbookUsesSheetCountAndRestoresTheSetting) {

@@ -4,6 +4,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
 #include "QtTestApp.h"
 #include "mfc/Afx.h"
 
@@ -280,6 +285,31 @@ TEST(ModalAnswerWords, ParseAsTheEnvironmentVariableGivesThem) {
             EXPECT_EQ(v, c.value) << c.word;
         }
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Where no display exists at all, a message box is a line on standard error and its default
+// button the answer. The test runs this program again without a display to see it.
+TEST(MessageBoxWithoutDisplay, GoesToStandardError) {
+    if (std::getenv("NUV_TEST_NO_DISPLAY_CHILD")) {
+        EXPECT_FALSE(NUVMfc::HasDisplay());
+        EXPECT_EQ(AfxMessageBox("\xB2\xE2\xCA\xD4", MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);  // 测试
+        EXPECT_TRUE(NUVMfc::ModalHistory().empty());
+        return;
+    }
+    const std::string command =
+        "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= NUV_TEST_NO_DISPLAY_CHILD=1 /proc/" +
+        std::to_string(getpid()) + "/exe --gtest_filter=MessageBoxWithoutDisplay.* 2>&1";
+    FILE* child = popen(command.c_str(), "r");
+    ASSERT_NE(child, nullptr);
+    std::string output;
+    char buffer[512];
+    while (std::fgets(buffer, sizeof buffer, child)) output += buffer;
+    EXPECT_EQ(pclose(child), 0) << output;
+    EXPECT_NE(output.find("NUV: \xE6\xB5\x8B\xE8\xAF\x95\n"), std::string::npos) << output;  // 测试 in UTF-8
 }
 
 }  // namespace
