@@ -1,0 +1,83 @@
+// Validation runs on every keystroke and repaint of a field, so it must not touch the heap: the
+// checks of every class allocate nothing, and validating a window's text allocates only the
+// text itself. This program counts the global allocation functions to hold the field to it.
+#include <cstdlib>
+#include <new>
+
+#include "QtTestApp.h"
+#include "controls/MathEdit.h"
+#include "controls/SuperEdit.h"
+
+namespace {
+std::size_t g_allocations = 0;
+
+void* CountedAllocate(std::size_t size) {
+    ++g_allocations;
+    if (void* p = std::malloc(size ? size : 1)) return p;
+    throw std::bad_alloc();
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return CountedAllocate(size); }
+void* operator new[](std::size_t size) { return CountedAllocate(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+// The library's temporary buffers (stable sorts) come from the non-throwing forms.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    ++g_allocations;
+    return std::malloc(size ? size : 1);
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return ::operator new(size, tag); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+namespace {
+
+TEST(FieldAllocation, CounterSeesAllocations) {
+    const std::size_t before = g_allocations;
+    delete new int(1);
+    EXPECT_EQ(g_allocations, before + 1);
+}
+
+TEST(FieldAllocation, ChecksOfEveryClassAllocateNothing) {
+    const char* texts[] = {"",      "-12",         "2147483648", "1.5e3",  "1e400",          "1e-400", ".",
+                           "ffff",  "37777777777", "101",        "ab c",   "\xB7\xE7\xB9\xDC", "--1",  " 1",
+                           "12345678901234567890123456789012345678901234567890"};
+    for (int set = VVE_CUSTOM; set <= VVE_FLOAT; ++set) {
+        CSuperEdit field;
+        field.SetValidCharSet(static_cast<VVEset>(set), "0123456789abc");
+        field.SetEnableLengthCheck(1);
+        field.SetTextLenMinMax(1, 20);
+        field.SetEableValueCheck(1);
+        field.SetAllValue(5, 0, 10);
+        for (const char* text : texts) {
+            const std::size_t before = g_allocations;
+            const int state = field.ValidateText(text);
+            EXPECT_EQ(g_allocations - before, 0u) << "class " << set << " '" << text << "' state " << state;
+        }
+    }
+}
+
+class WindowAllocation : public QtTest {};
+
+TEST_F(WindowAllocation, ValidatingAFieldAllocatesOnlyItsText) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "p", WS_OVERLAPPEDWINDOW, CRect(0, 0, 300, 80), nullptr, 0));
+    CSuperEdit field;
+    ASSERT_TRUE(field.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(5, 5, 290, 30), &parent, 1));
+    field.SetInputFloat(5, 0, 1e9, 0, 0, nullptr);
+    // Longer than any string keeps inside itself: its one buffer is the allocation counted.
+    field.SetWindowText("123456789.123456789012345678");
+    field.DoValidation(0);  // the first validation may set up what stays
+    const std::size_t before = g_allocations;
+    field.DoValidation(0);
+    EXPECT_EQ(g_allocations - before, 1u);
+    field.SetWindowText("42");
+    const std::size_t small = g_allocations;
+    field.DoValidation(0);
+    EXPECT_EQ(g_allocations - small, 0u);  // a short text lives inside the string itself
+}
+
+}  // namespace
