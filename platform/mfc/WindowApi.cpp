@@ -309,7 +309,7 @@ BOOL GetCursorPos(LPPOINT point) {
     return TRUE;
 }
 
-UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT elapse, TIMERPROC proc) {
+UINT_PTR NUVMfc::SetWindowTimer(HWND hWnd, UINT_PTR nIDEvent, UINT elapse, TIMERPROC proc) {
     WindowRecord* rec = Checked(hWnd);
     if (!rec || !rec->hook) return 0;
     if (auto it = rec->timers.find(nIDEvent); it != rec->timers.end()) rec->hook->killTimer(it->second);
@@ -321,7 +321,7 @@ UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT elapse, TIMERPROC proc) {
     return nIDEvent ? nIDEvent : 1;
 }
 
-BOOL KillTimer(HWND hWnd, UINT_PTR nIDEvent) {
+BOOL NUVMfc::KillWindowTimer(HWND hWnd, UINT_PTR nIDEvent) {
     WindowRecord* rec = Checked(hWnd);
     if (!rec) return FALSE;
     auto it = rec->timers.find(nIDEvent);

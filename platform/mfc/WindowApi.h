@@ -96,9 +96,6 @@ BOOL InvalidateRect(HWND hWnd, const RECT* rect, BOOL erase);
 BOOL UpdateWindow(HWND hWnd);
 BOOL GetCursorPos(LPPOINT point);
 
-UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT elapse, TIMERPROC proc);
-BOOL KillTimer(HWND hWnd, UINT_PTR nIDEvent);
-
 // The state of a key as of the input message being handled: the high bit set while it is down,
 // the low bit for toggle keys that are on.
 SHORT GetKeyState(int virtualKey);
@@ -108,6 +105,13 @@ SHORT GetAsyncKeyState(int virtualKey);
 BOOL MessageBeep(UINT type);
 
 namespace NUVMfc {
+
+// Timers on one of this layer's windows (what CWnd::SetTimer and KillTimer use): WM_TIMER to the
+// window, or the procedure when one is given, every elapse milliseconds (at least 10) while the
+// window's thread turns the event loop. The global SetTimer and KillTimer (thread timers, the
+// host's windows) belong to the host's message loop, which hands windows of this layer here.
+UINT_PTR SetWindowTimer(HWND hWnd, UINT_PTR nIDEvent, UINT elapse, TIMERPROC proc);
+BOOL KillWindowTimer(HWND hWnd, UINT_PTR nIDEvent);
 
 // Beeps since the program started.
 int BeepCount();

@@ -365,8 +365,8 @@ BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
     return ::PostMessageA(m_hWnd, message, wParam, lParam);
 }
 
-UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT elapse, TIMERPROC proc) { return ::SetTimer(m_hWnd, nIDEvent, elapse, proc); }
-BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return ::KillTimer(m_hWnd, nIDEvent); }
+UINT_PTR CWnd::SetTimer(UINT_PTR nIDEvent, UINT elapse, TIMERPROC proc) { return NUVMfc::SetWindowTimer(m_hWnd, nIDEvent, elapse, proc); }
+BOOL CWnd::KillTimer(UINT_PTR nIDEvent) { return NUVMfc::KillWindowTimer(m_hWnd, nIDEvent); }
 
 const MSG* CWnd::GetCurrentMessage() {
     NUVMfc::detail::MessageFrame* f = NUVMfc::detail::CurrentFrame();
