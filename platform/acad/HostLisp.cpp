@@ -8,6 +8,7 @@
 
 #include "acad/AcApDocument.h"
 #include "acad/AcEdOutput.h"
+#include "acad/AcEdPrompts.h"
 #include "acad/AdsFunctions.h"
 #include "acad/CommandProcessor.h"
 #include "acad/FindFile.h"
@@ -63,6 +64,40 @@ public:
     }
 
     AcDbDatabase* database() override { return doc_->database(); }
+
+    int initGet(int bits, const char* keywords) override { return acedInitGet(bits, keywords); }
+    int getPoint(const ads_real* base, const char* prompt, ads_point result) override {
+        return acedGetPoint(base, prompt, result);
+    }
+    int getCorner(const ads_real* base, const char* prompt, ads_point result) override {
+        return acedGetCorner(base, prompt, result);
+    }
+    int getDist(const ads_real* base, const char* prompt, ads_real* result) override {
+        return acedGetDist(base, prompt, result);
+    }
+    int getAngle(const ads_real* base, const char* prompt, ads_real* result) override {
+        return acedGetAngle(base, prompt, result);
+    }
+    int getReal(const char* prompt, ads_real* result) override { return acedGetReal(prompt, result); }
+    int getInt(const char* prompt, int* result) override { return acedGetInt(prompt, result); }
+    int getString(int allowSpaces, const char* prompt, CString& result) override {
+        std::string text;
+        int status = GetStringPrompt(allowSpaces != 0, prompt, text);
+        if (status == RTNORM) result = CString(text);
+        return status;
+    }
+    int getKword(const char* prompt, CString& result) override {
+        std::string text;
+        int status = GetKwordPrompt(prompt, text);
+        if (status == RTNORM) result = CString(text);
+        return status;
+    }
+    int getInput(CString& result) override {
+        std::string text;
+        int status = GetLastKeyword(text);
+        if (status == RTNORM) result = CString(text);
+        return status;
+    }
 
 private:
     static const char* StringArg(const resbuf* args, int index) {

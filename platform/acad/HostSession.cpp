@@ -3,6 +3,7 @@
 
 #include "acad/BuiltinCommands.h"
 #include "acad/CommandProcessor.h"
+#include "acad/EditorSession.h"
 #include "acad/FindFile.h"
 #include "acad/HostInternal.h"
 #include "acad/HostLisp.h"
@@ -16,7 +17,10 @@ namespace NUVAcad {
 
 void RegisterSessionCommands();
 
-void StartSession() { RegisterSessionCommands(); }
+void StartSession() {
+    RegisterSessionCommands();
+    StartEditorSession();
+}
 
 void EndSession() {
     CloseAllDocuments();
@@ -28,6 +32,7 @@ void EndSession() {
     ResetDocumentNumbering();
     ResetSessionVariables();
     ResetLispSession();
+    EndEditorSession();
 }
 
 std::string StartupListPath() { return InstallationFolder() + "/startup.txt"; }
