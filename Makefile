@@ -32,6 +32,7 @@ run: deps build/release/build.ninja
 	build/release/bin/nuvcalc --csv-in examples/ducts.csv
 	build/release/bin/nuvcad examples/nuvcad/supply.dxf --script examples/nuvcad/demo.scr </dev/null
 	examples/module/run.sh build/release build/run
+	cd build/release && bin/nuvcad --script ../../examples/nuvcad/editor.scr </dev/null
 
 test: deps build/test/build.ninja
 	cmake --build build/test

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "Options.h"
+#include "PictureCommand.h"
 #include "Terminal.h"
 #include "acad/AcEd.h"
 #include "acad/HostInternal.h"
@@ -50,6 +51,7 @@ int main(int argc, char** argv) {
     NUVCad::TerminalInput input(interactive);
     NUVAcad::SetBaseInput(&input);
     NUVAcad::StartSession();
+    RegisterPictureCommand();
 
     for (const std::string& d : options.drawings) {
         std::string gbk;

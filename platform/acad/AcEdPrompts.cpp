@@ -109,6 +109,7 @@ private:
         switch (in.kind) {
         case Input::Kind::Cancel:
         case Input::Kind::End: return RTCAN;
+        case Input::Kind::Cursor: return kAgain;  // only jigs ask for cursor moves
         case Input::Kind::Enter:
             if (want_ == Want::String) {
                 out.text.clear();
@@ -232,10 +233,9 @@ private:
         double dir;
         if (override_) {
             dir = ed.angles().direction(*override_);
-        } else if (ed.hasCursor) {
-            AcGePoint3d c = WorldToUcs(ed.cursor);
-            if (std::hypot(c.x - base_.x, c.y - base_.y) == 0) return false;
-            dir = std::atan2(c.y - base_.y, c.x - base_.x);
+        } else if (ads_point c; LastCursor(c)) {
+            if (std::hypot(c[0] - base_.x, c[1] - base_.y) == 0) return false;
+            dir = std::atan2(c[1] - base_.y, c[0] - base_.x);
         } else {
             return false;
         }

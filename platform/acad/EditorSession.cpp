@@ -2,17 +2,23 @@
 #include "acad/EditorSession.h"
 
 #include "acad/AcEdPrompts.h"
+#include "acad/EditorCommands.h"
 #include "acad/EditorState.h"
+#include "acad/InputSource.h"
+#include "acad/InteractiveSelection.h"
 
 namespace NUVAcad {
 
 void StartEditorSession() {
     DefineEditorVariables();
+    InstallInteractiveSelection();
+    RegisterEditorCommands();
 }
 
 void EndEditorSession() {
     ResetPrompts();
     ResetEditorSession();
+    ForgetCursor();
 }
 
 }  // namespace NUVAcad

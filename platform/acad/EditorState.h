@@ -1,6 +1,5 @@
 // What the editor remembers of a drawing between prompts: the last point entered (LASTPOINT),
-// the angle conventions (ANGBASE, ANGDIR), the elevation of typed 2-D points and where the
-// cursor was last seen (jigs and direct distance entry); and the current user coordinate system,
+// the angle conventions (ANGBASE, ANGDIR), the elevation of typed 2-D points; and the current user coordinate system,
 // kept on the drawing (acedGetCurrentUCS / acedSetCurrentUCS). Points kept here are world
 // coordinates; prompts convert to and from the user system.
 #pragma once
@@ -23,8 +22,6 @@ struct EditorState {
     double angbase = 0;      // radians
     bool angdirClockwise = false;
     double elevation = 0;    // z of typed 2-D points, in the user system
-    bool hasCursor = false;  // the source reported a cursor position
-    AcGePoint3d cursor;      // world
 
     AngleConvention angles() const { return {angbase, angdirClockwise}; }
 };

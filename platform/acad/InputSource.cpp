@@ -42,6 +42,12 @@ Input Input::ofPoint(double x, double y, double z) {
     return in;
 }
 
+Input Input::ofCursor(double x, double y, double z) {
+    Input in = ofPoint(x, y, z);
+    in.kind = Kind::Cursor;
+    return in;
+}
+
 Input Input::ofReal(double v) {
     Input in;
     in.kind = Kind::Real;
@@ -85,6 +91,7 @@ std::string Input::display() const {
     case Kind::Entity: return "<Entity>";
     case Kind::SelectionSet: return "<Selection set>";
     case Kind::End: return std::string();
+    case Kind::Cursor: return std::string();
     }
     return std::string();
 }
@@ -96,6 +103,7 @@ ScriptedInput& ScriptedInput::push(Input in) {
     return *this;
 }
 ScriptedInput& ScriptedInput::text(std::string gbk) { return push(Input::ofText(std::move(gbk))); }
+ScriptedInput& ScriptedInput::cursor(double x, double y, double z) { return push(Input::ofCursor(x, y, z)); }
 ScriptedInput& ScriptedInput::enter() { return push(Input::enter()); }
 ScriptedInput& ScriptedInput::cancel() { return push(Input::cancel()); }
 ScriptedInput& ScriptedInput::point(double x, double y, double z) { return push(Input::ofPoint(x, y, z)); }
@@ -258,6 +266,8 @@ InputSource* base = nullptr;
 std::vector<InputSource*> stack;
 std::deque<std::unique_ptr<InputSource>> queued;
 unsigned long cancels = 0;
+bool haveCursor = false;
+ads_point cursorAt = {0, 0, 0};
 }  // namespace
 
 void QueueInput(std::unique_ptr<InputSource> source) {
@@ -309,6 +319,14 @@ Input ReadInputBelow(const InputSource* above, const InputRequest& request) {
         return Input::cancel();
     }
     Input in = s->read(request);
+    while (in.is(Input::Kind::Cursor)) {
+        haveCursor = true;
+        for (int i = 0; i < 3; ++i) cursorAt[i] = in.point[i];
+        if (request.cursorMoves) return in;
+        s = Answering(above);
+        if (!s) return prompt ? (++cancels, Input::cancel()) : Input::end();
+        in = s->read(request);
+    }
     if (prompt && in.is(Input::Kind::End)) in = Input::cancel();
     if (in.is(Input::Kind::Cancel)) ++cancels;
     if (!s->interactive() && s->echoes() && !in.is(Input::Kind::End)) {
@@ -320,5 +338,13 @@ Input ReadInputBelow(const InputSource* above, const InputRequest& request) {
 }
 
 unsigned long CancelCount() { return cancels; }
+
+bool LastCursor(ads_point where) {
+    if (!haveCursor) return false;
+    for (int i = 0; i < 3; ++i) where[i] = cursorAt[i];
+    return true;
+}
+
+void ForgetCursor() { haveCursor = false; }
 
 }  // namespace NUVAcad

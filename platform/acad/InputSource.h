@@ -30,6 +30,7 @@ struct Input {
         Entity,        // `name`, picked at `point`
         SelectionSet,  // `name`
         End,           // no source has anything left
+        Cursor,        // the cursor moved to `point` (user coordinates); only jigs ask for these
     };
     Kind kind = Kind::Enter;
     std::string text;
@@ -47,6 +48,7 @@ struct Input {
     static Input ofInteger(int v);
     static Input ofEntity(const ads_name e, const ads_point pick);
     static Input ofSelectionSet(const ads_name ss);
+    static Input ofCursor(double x, double y, double z = 0);
     bool is(Kind k) const { return kind == k; }
     // How the answer reads on the command line (echoes, messages).
     std::string display() const;
@@ -60,6 +62,7 @@ struct InputRequest {
     std::string prompt;  // GBK, as the caller wrote it (usually beginning with a line feed)
     Level level = Level::Prompt;
     bool spacesAllowed = false;  // the answer ends at a line end only (text with spaces)
+    bool cursorMoves = false;    // a jig: cursor moves are answers too (else they are noted and skipped)
 };
 
 class InputSource {
@@ -87,6 +90,8 @@ public:
     ScriptedInput& entity(const ads_name e, const ads_point pick);
     ScriptedInput& selectionSet(const ads_name ss);
     ScriptedInput& wait(unsigned ms);
+    // The cursor moves to a point (user coordinates), as a mouse would between picks.
+    ScriptedInput& cursor(double x, double y, double z = 0);
     ScriptedInput& push(Input in);
     void setEcho(bool on) { echo_ = on; }
     void clear() { items_.clear(); }
@@ -181,6 +186,9 @@ private:
 // tell that it was cancelled.
 Input ReadInput(const InputRequest& request);
 unsigned long CancelCount();
+// Where the last cursor move put the cursor (user coordinates); false when none came yet.
+bool LastCursor(ads_point where);
+void ForgetCursor();
 // The answer from the sources below `above` in the stack (a pause among acedCommand's answers).
 Input ReadInputBelow(const InputSource* above, const InputRequest& request);
 // True when the answer would come from a person (so prompts are worth showing).
