@@ -60,6 +60,7 @@ AcApDocument* DocumentRegistry::create(std::unique_ptr<AcDbDatabase> db, std::st
     s.untitled = untitled;
     s.readOnly = readOnly;
     s.database->markSaved();
+    s.database->disableUndoRecording(false);  // a document's drawing records undo from here on
     forEachReactor([&](AcApDocManagerReactor* r) { r->documentCreateStarted(doc); });
     documents.push_back(doc);
     if (!activeDoc) activate(doc);
