@@ -9,6 +9,7 @@
 #include "acad/AcApDocument.h"
 #include "acad/AcEdOutput.h"
 #include "acad/AcEdPrompts.h"
+#include "acad/EntityPicking.h"
 #include "acad/AdsFunctions.h"
 #include "acad/CommandProcessor.h"
 #include "acad/FindFile.h"
@@ -91,6 +92,9 @@ public:
         int status = GetKwordPrompt(prompt, text);
         if (status == RTNORM) result = CString(text);
         return status;
+    }
+    int entSel(const char* prompt, ads_name entity, ads_point picked) override {
+        return acedEntSel(prompt, entity, picked);
     }
     int getInput(CString& result) override {
         std::string text;

@@ -11,6 +11,7 @@
 #include "acad/AcDbDatabase.h"
 #include "acad/AcEdPrompts.h"
 #include "acad/EditorState.h"
+#include "acad/HostLisp.h"
 #include "acad/SysVars.h"
 
 namespace {
@@ -422,6 +423,18 @@ TEST_F(Prompts, MissingResultPointerIsAnError) {
     EXPECT_EQ(RTERROR, acedGetPoint(nullptr, "\n", nullptr));
     EXPECT_EQ(RTERROR, acedGetString(0, "\n", nullptr));
     EXPECT_EQ(RTERROR, acedGetInput(nullptr));
+}
+
+TEST_F(Prompts, AutoLispPromptsReachTheEditor) {
+    Answer({"<>", "n"});
+    ASSERT_EQ(RTNORM, NUVAcad::LispCommandLine("(progn (initget 1 \"Yes No\") (getkword \"\\nOK? \"))"));
+    std::string shown = out.take();
+    EXPECT_NE(std::string::npos, shown.find("Invalid option keyword.")) << shown;
+    EXPECT_NE(std::string::npos, shown.find("\"No\"")) << shown;
+    Answer({"@3,4"});
+    ASSERT_EQ(RTNORM, NUVAcad::LispCommandLine("(getpoint '(1 1 0))"));
+    shown = out.take();
+    EXPECT_NE(std::string::npos, shown.find("(4.0 5.0 0.0)")) << shown;
 }
 
 TEST_F(Prompts, EchoedScriptShowsPromptAnswerAndMessage) {
