@@ -12,6 +12,10 @@
 #include "acad/AcGeVector2d.h"
 #include "acad/DxfTags.h"
 
+// Names of the two layout blocks every drawing has, as modules look them up in the block table.
+#define ACDB_MODEL_SPACE "*Model_Space"
+#define ACDB_PAPER_SPACE "*Paper_Space"
+
 class AcDbEntity;
 class AcDbSymbolTableRecord;
 class AcDbBlockTableRecord;

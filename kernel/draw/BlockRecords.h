@@ -1,0 +1,22 @@
+// Block definitions: getting or making a block table record, appending an entity to one, and
+// bringing a drawing file in as a block. A record handed back is open for write and the caller
+// closes it; an entity handed in stays the caller's (close it after success, delete it after
+// failure).
+#pragma once
+
+#include "acad/AcDb.h"
+
+namespace NUV {
+
+// The record named `name` in `db` (the working database when null) with existed = 1, or a new
+// one with existed = 0: named `name`, or anonymous ("*U" numbered by the table) when name is
+// null. Null when there is no database, the block table cannot be opened for write, or the
+// record cannot be opened or added (an invalid name).
+AcDbBlockTableRecord* CreateBlockTableRecord(const char* name, int& existed, AcDbDatabase* db = nullptr);
+
+// Appends `ent` to the block record `record` (opened and closed here); `newId` receives its id.
+// 20 (eNullObjectPointer) for a null entity, the open status when the record cannot be opened
+// for write, otherwise the append status.
+Acad::ErrorStatus InsertEntToBlockRecord(AcDbEntity* ent, const AcDbObjectId& record, AcDbObjectId& newId);
+
+}  // namespace NUV
