@@ -74,3 +74,6 @@
 #include "draw/Meshes.h"
 #include "draw/Hatches.h"
 #include "draw/SymbolRecords.h"
+#include "draw/TextPlacement.h"
+#include "draw/Groups.h"
+#include "draw/Layers.h"

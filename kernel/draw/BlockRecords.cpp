@@ -2,7 +2,11 @@
 // caller receives a record that already has its id and name ("*U" becomes "*U<n>").
 #include "draw/BlockRecords.h"
 
+#include <memory>
 #include <new>
+
+#include "ZQCAD/ZQCAD.h"
+#include "ZQSoft/ZQSoft.h"
 
 namespace NUV {
 
@@ -42,6 +46,36 @@ Acad::ErrorStatus InsertEntToBlockRecord(AcDbEntity* ent, const AcDbObjectId& re
     Acad::ErrorStatus es = rec->appendAcDbEntity(newId, ent);
     rec->close();
     return es;
+}
+
+Acad::ErrorStatus InsertBlockRecord(const char* path, const char* blockName, AcDbObjectId& recordId) {
+    if (!path || !ZQ::IsExist(path)) return Acad::eFileNotFound;
+    CString title;
+    if (!blockName) {
+        title = ZQ::GetFileTitle(path);
+        blockName = title;
+    }
+    AcDbDatabase* db = ZQ::GetCurDWGPtr();
+    AcDbBlockTable* table = nullptr;
+    // 82 is the number callers test for "no block table"; it shares the value of eWasOpenForNotify.
+    constexpr auto kNoBlockTable = static_cast<Acad::ErrorStatus>(82);
+    if (!db || db->getBlockTable(table, AcDb::kForRead) != Acad::eOk) return kNoBlockTable;
+    AcDbBlockTableRecord* existing = nullptr;
+    if (table->getAt(blockName, existing, AcDb::kForRead) == Acad::eOk) {
+        table->close();
+        recordId = existing->objectId();
+        existing->close();
+        return Acad::eOk;
+    }
+    table->close();
+
+    constexpr int kDenyWrite = 0x20;
+    auto side = std::make_unique<AcDbDatabase>(false, true);
+    if (Acad::ErrorStatus es = side->readDwgFile(path, kDenyWrite); es != Acad::eOk) return es;
+    AcDbDatabase* copy = nullptr;
+    if (Acad::ErrorStatus es = side->wblock(copy); es != Acad::eOk) return es;
+    std::unique_ptr<AcDbDatabase> owned(copy);
+    return db->insert(recordId, blockName, owned.get(), true);
 }
 
 }  // namespace NUV

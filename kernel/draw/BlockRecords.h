@@ -19,4 +19,11 @@ AcDbBlockTableRecord* CreateBlockTableRecord(const char* name, int& existed, AcD
 // for write, otherwise the append status.
 Acad::ErrorStatus InsertEntToBlockRecord(AcDbEntity* ent, const AcDbObjectId& record, AcDbObjectId& newId);
 
+// Brings the drawing file `path` into the current drawing as the block `blockName` (the file's
+// title when null); `recordId` receives the block's record. When a block of that name exists it
+// is used as it is and the file is not read. 0 on success; 76 (eFileNotFound) when the file does
+// not exist, 82 when the block table cannot be opened, otherwise the first failing status of
+// reading, copying and inserting the drawing (the current drawing is then unchanged).
+Acad::ErrorStatus InsertBlockRecord(const char* path, const char* blockName, AcDbObjectId& recordId);
+
 }  // namespace NUV

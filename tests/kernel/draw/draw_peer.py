@@ -69,8 +69,10 @@ def main(path):
         for e in b:
             entity(b.name, e)
     for name, g in doc.groups:
+        # ezdxf 0.18 collects a group's handles in a set while loading, so their order is lost:
+        # print them sorted (order is checked in the database).
         print("GROUP", json.dumps(name), "selectable=%d" % g.dxf.selectable,
-              "members=" + ",".join(e.dxf.handle for e in g))
+              "members=" + ",".join(sorted(e.dxf.handle for e in g)))
     for lt in doc.linetypes:
         print("LTYPE", json.dumps(lt.dxf.name))
     for st in doc.styles:
