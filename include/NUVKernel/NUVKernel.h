@@ -77,3 +77,5 @@
 #include "draw/TextPlacement.h"
 #include "draw/Groups.h"
 #include "draw/Layers.h"
+#include "draw/Polylines.h"
+#include "twinkle/Twinkle.h"

@@ -49,7 +49,8 @@ def entity(owner, e):
         pts = ";".join("%s,%s/%s/%s/%s" % (num(x), num(y), num(s), num(w), num(b))
                        for x, y, s, w, b in e.get_points("xyseb"))
         print(head, "closed=%d" % e.closed, "linetype=" + json.dumps(e.dxf.linetype),
-              "ltscale=" + num(e.dxf.get("ltscale", 1)), pts)
+              "ltscale=" + num(e.dxf.get("ltscale", 1)),
+              "constwidth=" + num(e.dxf.get("const_width", 0)), pts)
     else:
         print(head)
 
