@@ -2,6 +2,7 @@
 // database itself and the entity-name layer.
 #pragma once
 
+#include "acad/AcDbAttribute.h"
 #include "acad/AcDbBlockReference.h"
 #include "acad/AcDbCore.h"
 #include "acad/AcDbCurve.h"

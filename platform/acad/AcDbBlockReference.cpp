@@ -2,7 +2,9 @@
 
 #include <cmath>
 
+#include "acad/AcDbAttribute.h"
 #include "acad/AcDbDatabase.h"
+#include "acad/AcDbPolylines.h"
 #include "acad/AcDbSymbolTable.h"
 #include "acad/CurveMath.h"
 #include "acad/DbInternal.h"
@@ -72,8 +74,27 @@ Acad::ErrorStatus AcDbBlockReference::setBlockTransform(const AcGeMatrix3d& full
 
 Acad::ErrorStatus AcDbBlockReference::transformBy(const AcGeMatrix3d& xform) {
     NUV_WRITE_CHECK;
-    return setBlockTransform(xform * blockTransform());
+    if (Acad::ErrorStatus es = setBlockTransform(xform * blockTransform()); es != Acad::eOk) return es;
+    attribs_.forEachForWrite([&](AcDbEntity* a) { a->transformBy(xform); });
+    return Acad::eOk;
 }
+
+Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbAttribute* attribute) {
+    AcDbObjectId id;
+    return appendAttribute(id, attribute);
+}
+
+Acad::ErrorStatus AcDbBlockReference::appendAttribute(AcDbObjectId& id, AcDbAttribute* attribute) {
+    return attribs_.append(this, attribute, id);
+}
+
+AcDbObjectIterator* AcDbBlockReference::attributeIterator() const { return new AcDbObjectIterator(attribs_); }
+
+void AcDbBlockReference::subAddedToDatabase(AcDbDatabase* db) {
+    if (hasAttributes()) attribs_.addedToDatabase(this, db);
+}
+
+void AcDbBlockReference::subErase(bool erasing) { attribs_.setErased(erasing); }
 
 Acad::ErrorStatus AcDbBlockReference::getGeomExtents(AcDbExtents& extents) const {
     auto* btr = DbAccess::peekAs<AcDbBlockTableRecord>(block_);
@@ -110,31 +131,45 @@ Acad::ErrorStatus AcDbBlockReference::getGeomExtents(AcDbExtents& extents) const
 
 void AcDbBlockReference::dxfOutFields(DxfOut& out) const {
     AcDbEntity::dxfOutFields(out);
-    out.subclass("AcDbBlockReference");
+    bool array = columns_ > 1 || rows_ > 1;
+    out.subclass(array ? "AcDbMInsertBlock" : "AcDbBlockReference");
+    if (hasAttributes()) out.i(66, 1);
     out.str(2, out.recordName(block_, ""));
     out.point(10, NUVAcad::wcsToOcs(position_, normal_));
     if (scale_.sx != 1) out.real(41, scale_.sx);
     if (scale_.sy != 1) out.real(42, scale_.sy);
     if (scale_.sz != 1) out.real(43, scale_.sz);
     if (rotation_ != 0) out.real(50, rotation_ * 180.0 / M_PI);
+    if (columns_ != 1) out.i(70, columns_);
+    if (rows_ != 1) out.i(71, rows_);
+    if (columnSpacing_ != 0) out.real(44, columnSpacing_);
+    if (rowSpacing_ != 0) out.real(45, rowSpacing_);
     if (!normal_.isEqualTo(AcGeVector3d::kZAxis)) out.vec(210, normal_);
+    for (const DxfTag& t : extra_) out.add(t);
 }
 
 Acad::ErrorStatus AcDbBlockReference::dxfInFields(DxfIn& in) {
     AcDbEntity::dxfInFields(in);
     AcGePoint3d p;
+    extra_.clear();
     for (const DxfTag& t : in.rest()) {
         switch (t.code) {
+        case 100: break;
+        case 66: attribsFollow_ = t.i != 0; break;
         case 2: block_ = in.blockId(t.str); break;
         case 10: p = t.point(); break;
         case 41: scale_.sx = t.real() != 0 ? t.real() : 1; break;
         case 42: scale_.sy = t.real() != 0 ? t.real() : 1; break;
         case 43: scale_.sz = t.real() != 0 ? t.real() : 1; break;
         case 50: rotation_ = t.real() * M_PI / 180.0; break;
+        case 70: columns_ = t.i > 0 && t.i <= 32767 ? static_cast<int>(t.i) : 1; break;
+        case 71: rows_ = t.i > 0 && t.i <= 32767 ? static_cast<int>(t.i) : 1; break;
+        case 44: columnSpacing_ = t.real(); break;
+        case 45: rowSpacing_ = t.real(); break;
         case 210:
             if (!t.vector().isZeroLength()) normal_ = t.vector().normal();
             break;
-        default: break;
+        default: extra_.push_back(t); break;
         }
     }
     position_ = NUVAcad::ocsToWcs(p, normal_);

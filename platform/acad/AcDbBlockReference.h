@@ -1,9 +1,14 @@
 // AcDbBlockReference: an insertion of a block definition at a position, with scale factors and a
-// rotation about the normal. blockTransform() maps block coordinates to world coordinates.
+// rotation about the normal, and the attributes that belong to it. blockTransform() maps block
+// coordinates to world coordinates. A reference read as an array (columns and rows) keeps them.
 #pragma once
 
 #include "acad/AcDbEntity.h"
 #include "acad/AcGeScale3d.h"
+#include "acad/SubentList.h"
+
+class AcDbAttribute;
+class AcDbObjectIterator;
 
 class AcDbBlockReference : public AcDbEntity {
     NUV_DB_DECLARE(AcDbBlockReference, AcDbEntity, "INSERT")
@@ -29,15 +34,33 @@ public:
     // Takes position, rotation, scale and normal from a matrix without shear.
     Acad::ErrorStatus setBlockTransform(const AcGeMatrix3d& m);
 
+    // Attributes: appended ones belong to the reference (and to its database once it is in one).
+    Acad::ErrorStatus appendAttribute(AcDbAttribute* attribute);
+    Acad::ErrorStatus appendAttribute(AcDbObjectId& id, AcDbAttribute* attribute);
+    AcDbObjectIterator* attributeIterator() const;
+
+    // Attributes move with the reference.
     Acad::ErrorStatus transformBy(const AcGeMatrix3d& xform) override;
     Acad::ErrorStatus getGeomExtents(AcDbExtents& extents) const override;
+    const NUVAcad::SubentList* subentList() const override { return hasAttributes() ? &attribs_ : nullptr; }
+    NUVAcad::SubentList* subentList() override { return hasAttributes() ? &attribs_ : nullptr; }
     void dxfOutFields(NUVAcad::DxfOut& out) const override;
     Acad::ErrorStatus dxfInFields(NUVAcad::DxfIn& in) override;
 
+protected:
+    void subAddedToDatabase(AcDbDatabase* db) override;
+    void subErase(bool erasing) override;
+
 private:
+    bool hasAttributes() const { return attribsFollow_ || !attribs_.empty(); }
     AcGePoint3d position_;
     AcDbObjectId block_;
     AcGeScale3d scale_;
     double rotation_ = 0.0;
     AcGeVector3d normal_{0, 0, 1};
+    NUVAcad::SubentList attribs_{false};
+    bool attribsFollow_ = false;  // read with (66 . 1), even if no attribute followed
+    int columns_ = 1, rows_ = 1;
+    double columnSpacing_ = 0, rowSpacing_ = 0;
+    NUVAcad::TagList extra_;  // fields of the reference the model does not know, as read
 };

@@ -393,13 +393,14 @@ void AcDbHatch::dxfOutFields(DxfOut& out) const {
     out.str(2, pattern_);
     out.i(70, isSolidFill() ? 1 : 0);
     out.i(71, associative_ ? 1 : 0);
+    for (const DxfTag& t : head_) out.add(t);
     out.i(91, numLoops());
     for (const Loop& l : loops_) {
         out.i(92, l.type);
         if (l.type & kPolyline) {
             bool anyBulge = std::any_of(l.bulges.begin(), l.bulges.end(), [](double b) { return b != 0; });
             out.i(72, anyBulge ? 1 : 0);
-            out.i(73, 1);
+            out.i(73, l.closed ? 1 : 0);
             out.i(93, static_cast<int64_t>(l.points.size()));
             for (size_t k = 0; k < l.points.size(); ++k) {
                 out.point2d(10, l.points[k].x, l.points[k].y);
@@ -428,11 +429,71 @@ void AcDbHatch::dxfOutFields(DxfOut& out) const {
             for (double v : d.dashes) out.real(49, v);
         }
     }
+    for (const DxfTag& t : beforeSeeds_) out.add(t);
     int seeds = 0;
     for (const DxfTag& t : seeds_) seeds += t.code == 10;
     out.i(98, seeds);
     for (const DxfTag& t : seeds_) out.add(t);
+    for (const DxfTag& t : afterSeeds_) out.add(t);
 }
+
+namespace {
+using TagIt = const DxfTag*;
+
+// Copies `n` tags of code `code` (each optionally followed by one of `extra`) into `out`.
+bool takeRun(TagIt& t, TagIt end, long n, int code, int extra, NUVAcad::TagList& out) {
+    for (long k = 0; k < n; ++k) {
+        if (t == end || t->code != code) return false;
+        out.push_back(*t++);
+        if (extra && t < end && t->code == extra) out.push_back(*t++);
+    }
+    return true;
+}
+
+// The tags of one boundary edge, from its type (72) on. A spline edge holds its own counts;
+// the fit-point count (97) that later versions add must not be taken for the loop's count of
+// source objects, which also has code 97 and follows the last edge.
+bool readEdge(TagIt& t, TagIt end, bool lastEdge, NUVAcad::TagList& out) {
+    if (t == end || t->code != 72) return false;
+    int type = static_cast<int>(t->i);
+    out.push_back(*t++);
+    static const std::vector<int> line{10, 11}, arc{10, 40, 50, 51, 73}, ellipse{10, 11, 40, 50, 51, 73};
+    const std::vector<int>* fixed = type == 1 ? &line : type == 2 ? &arc : type == 3 ? &ellipse : nullptr;
+    if (fixed) {
+        for (int code : *fixed) {
+            if (t == end || t->code != code) return false;
+            out.push_back(*t++);
+        }
+        return true;
+    }
+    if (type != 4) return false;
+    long knots = 0, controls = 0;
+    for (int code : {94, 73, 74, 95, 96}) {
+        if (t == end || t->code != code) return false;
+        if (code == 95) knots = static_cast<long>(t->i);
+        if (code == 96) controls = static_cast<long>(t->i);
+        out.push_back(*t++);
+    }
+    if (knots < 0 || controls < 0 || !takeRun(t, end, knots, 40, 0, out) || !takeRun(t, end, controls, 10, 42, out))
+        return false;
+    if (t == end || t->code != 97) return true;
+    long fits = static_cast<long>(t->i);
+    TagIt after = t + 1;
+    bool isFitCount;
+    if (fits > 0) {
+        isFitCount = after < end && after->code == 11;
+    } else {
+        // "97 0": a fit count when something of the edge or another edge follows, or a second 97.
+        isFitCount = after < end && (after->code == 97 || after->code == 12 || (!lastEdge && after->code == 72));
+    }
+    if (!isFitCount) return true;
+    out.push_back(*t++);
+    if (fits < 0 || !takeRun(t, end, fits, 11, 0, out)) return false;
+    for (int code : {12, 13})
+        if (t < end && t->code == code) out.push_back(*t++);
+    return true;
+}
+}  // namespace
 
 Acad::ErrorStatus AcDbHatch::dxfInFields(DxfIn& in) {
     AcDbEntity::dxfInFields(in);
@@ -442,10 +503,14 @@ Acad::ErrorStatus AcDbHatch::dxfInFields(DxfIn& in) {
     loops_.clear();
     defs_.clear();
     seeds_.clear();
+    head_.clear();
+    beforeSeeds_.clear();
+    afterSeeds_.clear();
     bool solid = false;
     // Fields before the loops.
     for (; t < end && t->code != 91; ++t) {
         switch (t->code) {
+        case 100: break;
         case 10: elevation_ = t->v[2]; break;
         case 210:
             if (!t->vector().isZeroLength()) normal_ = t->vector().normal();
@@ -453,7 +518,7 @@ Acad::ErrorStatus AcDbHatch::dxfInFields(DxfIn& in) {
         case 2: pattern_ = t->str; break;
         case 70: solid = t->i != 0; break;
         case 71: associative_ = t->i != 0; break;
-        default: break;
+        default: head_.push_back(*t); break;
         }
     }
     if (t == end) return Acad::eInvalidInput;
@@ -465,8 +530,8 @@ Acad::ErrorStatus AcDbHatch::dxfInFields(DxfIn& in) {
         l.type = static_cast<int>(t->i);
         ++t;
         if (l.type & kPolyline) {
-            for (; t < end && t->code != 93; ++t) {
-            }
+            for (; t < end && t->code != 93; ++t)
+                if (t->code == 73) l.closed = t->i != 0;
             if (t == end) return Acad::eInvalidInput;
             long nv = static_cast<long>(t->i);
             ++t;
@@ -481,7 +546,11 @@ Acad::ErrorStatus AcDbHatch::dxfInFields(DxfIn& in) {
                 }
             }
         } else {
-            for (; t < end && t->code != 97; ++t) l.edges.push_back(*t);
+            if (t == end || t->code != 93) return Acad::eInvalidInput;
+            long edges = static_cast<long>(t->i);
+            l.edges.push_back(*t++);
+            for (long e = 0; e < edges; ++e)
+                if (!readEdge(t, end, e + 1 == edges, l.edges)) return Acad::eInvalidInput;
         }
         if (t < end && t->code == 97) {
             long ns = static_cast<long>(t->i);
@@ -494,6 +563,10 @@ Acad::ErrorStatus AcDbHatch::dxfInFields(DxfIn& in) {
     // Fields after the loops.
     bool inSeeds = false;
     for (; t < end; ++t) {
+        if (inSeeds && t->code != 10) {
+            afterSeeds_.push_back(*t);
+            continue;
+        }
         switch (t->code) {
         case 75: style_ = static_cast<HatchStyle>(t->i >= 0 && t->i <= 2 ? t->i : 0); break;
         case 76: patternType_ = static_cast<HatchPatternType>(t->i >= 0 && t->i <= 2 ? t->i : 1); break;
@@ -506,11 +579,14 @@ Acad::ErrorStatus AcDbHatch::dxfInFields(DxfIn& in) {
         case 45: if (!defs_.empty()) defs_.back().offsetX = t->real(); break;
         case 46: if (!defs_.empty()) defs_.back().offsetY = t->real(); break;
         case 49: if (!defs_.empty()) defs_.back().dashes.push_back(t->real()); break;
+        case 78:  // counts the model derives from what it holds
+        case 79: break;
         case 98: inSeeds = true; break;
         case 10:
             if (inSeeds) seeds_.push_back(*t);
+            else beforeSeeds_.push_back(*t);
             break;
-        default: break;
+        default: beforeSeeds_.push_back(*t); break;
         }
     }
     if (solid && !isSolidFill()) pattern_ = "SOLID";

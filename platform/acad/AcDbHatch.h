@@ -71,6 +71,7 @@ private:
         int type = 0;
         std::vector<AcGePoint2d> points;  // polyline loops
         std::vector<double> bulges;
+        bool closed = true;                // polyline loops: 73
         NUVAcad::TagList edges;           // edge loops as read (93 onwards), kept unchanged
         NUVAcad::TagList sources;         // 97 count and 330 source objects
     };
@@ -91,4 +92,7 @@ private:
     std::vector<PatternLine> defs_;
     std::vector<AcGePoint2d> lines_;  // evaluated hatch lines, start/end pairs
     NUVAcad::TagList seeds_;
+    // Fields the model does not know (pixel size, gradient, ...), as read: before the loops,
+    // after them up to the seed points, after the seed points.
+    NUVAcad::TagList head_, beforeSeeds_, afterSeeds_;
 };

@@ -15,61 +15,6 @@ using NUVAcad::SubentList;
 #define NUV_WRITE_CHECK \
     if (Acad::ErrorStatus es = assertWriteEnabled(); es != Acad::eOk) return es
 
-// ---- Vertex lists ----
-
-SubentList::SubentList(const SubentList& o) {
-    for (AcDbEntity* e : o.items())
-        if (auto* c = AcDbEntity::cast(e->clone())) pending_.push_back(c);
-}
-
-SubentList::~SubentList() {
-    for (AcDbEntity* e : pending_) delete e;
-}
-
-void SubentList::clear() {
-    for (AcDbEntity* e : pending_) delete e;
-    pending_.clear();
-    ids_.clear();
-}
-
-Acad::ErrorStatus SubentList::append(AcDbEntity* owner, AcDbEntity* sub, AcDbObjectId& id, long at) {
-    if (!sub) return Acad::eNullEntityPointer;
-    if (Acad::ErrorStatus es = owner->assertWriteEnabled(); es != Acad::eOk) return es;
-    if (sub->isDatabaseResident()) return Acad::eAlreadyInDb;
-    sub->setPropertiesFrom(owner, false);
-    if (!owner->isDatabaseResident()) {
-        // The owner holds the vertex until it is appended itself.
-        if (at < 0 || at > static_cast<long>(pending_.size())) pending_.push_back(sub);
-        else pending_.insert(pending_.begin() + at, sub);
-        id = AcDbObjectId();
-        return Acad::eOk;
-    }
-    Acad::ErrorStatus es = owner->database()->addAcDbObject(id, sub);
-    if (es != Acad::eOk) return es;
-    sub->setOwnerId(owner->objectId());
-    if (at < 0 || at > static_cast<long>(ids_.size())) ids_.push_back(id);
-    else ids_.insert(ids_.begin() + at, id);
-    return Acad::eOk;
-}
-
-void SubentList::addedToDatabase(AcDbEntity* owner, AcDbDatabase* db) {
-    for (AcDbEntity* e : pending_) {
-        AcDbObjectId id = DbAccess::attach(db, e, 0);
-        DbAccess::setOwner(e, owner->objectId());
-        ids_.push_back(id);
-    }
-    pending_.clear();
-    if (seqendId.isNull()) seqendId = DbAccess::reserve(db);
-}
-
-std::vector<AcDbEntity*> SubentList::items() const {
-    std::vector<AcDbEntity*> r;
-    for (AcDbObjectId id : ids_)
-        if (auto* e = DbAccess::peekAs<AcDbEntity>(id); e && !e->isErased()) r.push_back(e);
-    for (AcDbEntity* e : pending_) r.push_back(e);
-    return r;
-}
-
 AcDbObjectIterator::AcDbObjectIterator(const SubentList& list) : items_(list.items()) {}
 AcDbObjectId AcDbObjectIterator::objectId() const {
     AcDbEntity* e = entity();
@@ -77,23 +22,15 @@ AcDbObjectId AcDbObjectIterator::objectId() const {
 }
 
 namespace {
-void eraseAll(const SubentList& list, bool erasing) {
-    for (AcDbObjectId id : list.ids())
-        if (AcDbObject* o = DbAccess::peek(id)) DbAccess::setErased(o, erasing);
-}
+void eraseAll(const SubentList& list, bool erasing) { list.setErased(erasing); }
 void extentsOf(const SubentList& list, AcDbExtents& e) {
     for (AcDbEntity* v : list.items())
         if (auto* vx = AcDbVertex::cast(v); vx && !AcDbFaceRecord::cast(v)) e.addPoint(vx->position());
 }
-// Vertices are changed as part of their polyline, whatever their own open state.
 void transformAll(const SubentList& list, const AcGeMatrix3d& m) {
-    for (AcDbEntity* v : list.items())
-        if (auto* vx = AcDbVertex::cast(v)) {
-            bool openedHere = vx->isDatabaseResident() && !vx->isWriteEnabled() &&
-                              DbAccess::open(vx, AcDb::kForWrite) == Acad::eOk;
-            vx->transformBy(m);
-            if (openedHere) vx->close();
-        }
+    list.forEachForWrite([&](AcDbEntity* v) {
+        if (auto* vx = AcDbVertex::cast(v)) vx->transformBy(m);
+    });
 }
 }  // namespace
 
@@ -138,18 +75,20 @@ Acad::ErrorStatus AcDb2dVertex::dxfInFields(DxfIn& in) {
     return Acad::eOk;
 }
 
+// A vertex of a polygon mesh (flag 64) is stored here too and keeps its flags.
 void AcDb3dPolylineVertex::dxfOutFields(DxfOut& out) const {
     AcDbEntity::dxfOutFields(out);
     out.subclass("AcDbVertex");
-    out.subclass("AcDb3dPolylineVertex");
+    bool mesh = (flags_ & 64) != 0;
+    out.subclass(mesh ? "AcDbPolygonMeshVertex" : "AcDb3dPolylineVertex");
     out.point(10, position_);
-    out.i(70, flags_ | 32);
+    out.i(70, mesh ? flags_ : flags_ | 32);
 }
 Acad::ErrorStatus AcDb3dPolylineVertex::dxfInFields(DxfIn& in) {
     AcDbEntity::dxfInFields(in);
     for (const DxfTag& t : in.rest()) {
         if (t.code == 10) position_ = t.point();
-        else if (t.code == 70) flags_ = static_cast<int>(t.i) & ~32;
+        else if (t.code == 70) flags_ = static_cast<int>(t.i) & 64 ? static_cast<int>(t.i) : static_cast<int>(t.i) & ~32;
     }
     return Acad::eOk;
 }

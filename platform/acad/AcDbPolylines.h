@@ -8,42 +8,10 @@
 #include "acad/AcDbCurve.h"
 #include "acad/AcGePoint3dArray.h"
 #include "acad/AcGeDoubleArray.h"
+#include "acad/SubentList.h"
 
-class AcDbObjectIterator;
-
-namespace NUVAcad {
-// The vertices of a polyline: held by the polyline while it is not in a database, given to the
-// database (and named by id) once it is.
-class SubentList {
-public:
-    SubentList() = default;
-    SubentList(const SubentList& o);  // copies the vertices as new, unappended entities
-    SubentList& operator=(const SubentList&) = delete;
-    ~SubentList();
-    // Appends (or inserts before position `at`) a new vertex entity.
-    Acad::ErrorStatus append(AcDbEntity* owner, AcDbEntity* sub, AcDbObjectId& id, long at = -1);
-    void attach(AcDbObjectId id) { ids_.push_back(id); }
-    // Drops the vertices of an object not in a database (a copy about to be refilled).
-    void clear();
-    // Names the same vertices as `o` (an undo copy of a polyline in a database).
-    void shareIds(const SubentList& o) {
-        clear();
-        ids_ = o.ids_;
-        seqendId = o.seqendId;
-    }
-    void addedToDatabase(AcDbEntity* owner, AcDbDatabase* db);
-    // Every vertex, in order, erased ones left out.
-    std::vector<AcDbEntity*> items() const;
-    const std::vector<AcDbObjectId>& ids() const { return ids_; }
-    AcDbObjectId seqendId;
-
-private:
-    std::vector<AcDbObjectId> ids_;
-    std::vector<AcDbEntity*> pending_;
-};
-}  // namespace NUVAcad
-
-// Iterates a polyline's vertices: ids for a polyline in a database, entities in any case.
+// Iterates a polyline's vertices or a block reference's attributes: ids for an owner in a
+// database, entities in any case.
 class AcDbObjectIterator {
 public:
     explicit AcDbObjectIterator(const NUVAcad::SubentList& list);

@@ -86,9 +86,11 @@ void AcDbRasterImageDef::dxfOutFields(DxfOut& out) const {
     out.point2d(11, pixelSize_.x, pixelSize_.y);
     out.i(280, loaded_ ? 1 : 0);
     out.i(281, units_);
+    for (const DxfTag& t : extra_) out.add(t);
 }
 
 Acad::ErrorStatus AcDbRasterImageDef::dxfInFields(DxfIn& in) {
+    extra_.clear();
     for (const DxfTag& t : in.rest()) {
         switch (t.code) {
         case 1: path_ = t.str; break;
@@ -98,7 +100,9 @@ Acad::ErrorStatus AcDbRasterImageDef::dxfInFields(DxfIn& in) {
             break;
         case 280: loaded_ = t.i != 0; break;
         case 281: units_ = static_cast<int>(t.i); break;
-        default: break;
+        case 90:
+        case 100: break;
+        default: extra_.push_back(t); break;
         }
     }
     return Acad::eOk;
@@ -119,9 +123,23 @@ bool AcDbRasterImageDefReactor::isEnabled() { return reactorsEnabled(); }
 void AcDbRasterImageDefReactor::dxfOutFields(DxfOut& out) const {
     out.subclass("AcDbRasterImageDefReactor");
     out.i(90, 2);
+    out.id(330, image_.isNull() ? ownerId() : image_);
+    for (const DxfTag& t : extra_) out.add(t);
 }
 
-Acad::ErrorStatus AcDbRasterImageDefReactor::dxfInFields(DxfIn&) { return Acad::eOk; }
+Acad::ErrorStatus AcDbRasterImageDefReactor::dxfInFields(DxfIn& in) {
+    extra_.clear();
+    bool imageSeen = false;
+    for (const DxfTag& t : in.rest()) {
+        if (t.code == 330 && !imageSeen) {
+            image_ = t.id;
+            imageSeen = true;
+        } else if (t.code != 90 && t.code != 100) {
+            extra_.push_back(t);
+        }
+    }
+    return Acad::eOk;
+}
 
 // ---- Image ----
 
@@ -208,10 +226,13 @@ void AcDbRasterImage::dxfOutFields(DxfOut& out) const {
     } else {
         for (const DxfTag& t : clip_) out.add(t);
     }
+    for (const DxfTag& t : extra_) out.add(t);
 }
 
 Acad::ErrorStatus AcDbRasterImage::dxfInFields(DxfIn& in) {
     AcDbEntity::dxfInFields(in);
+    clip_.clear();
+    extra_.clear();
     AcGeVector3d u1(1, 0, 0), v1(0, 1, 0);
     for (const DxfTag& t : in.rest()) {
         switch (t.code) {
@@ -231,7 +252,9 @@ Acad::ErrorStatus AcDbRasterImage::dxfInFields(DxfIn& in) {
         case 71:
         case 91:
         case 14: clip_.push_back(t); break;
-        default: break;
+        case 90:
+        case 100: break;
+        default: extra_.push_back(t); break;
         }
     }
     u_ = u1 * pixels_.x;

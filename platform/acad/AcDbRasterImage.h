@@ -45,6 +45,7 @@ private:
     AcGeVector2d pixelSize_{1, 1};
     bool loaded_ = false;
     int units_ = 0;
+    NUVAcad::TagList extra_;  // fields the model does not know, as read
 };
 
 class AcDbRasterImageDefReactor : public AcDbObject {
@@ -58,6 +59,10 @@ public:
     static bool isEnabled();
     void dxfOutFields(NUVAcad::DxfOut& out) const override;
     Acad::ErrorStatus dxfInFields(NUVAcad::DxfIn& in) override;
+
+private:
+    AcDbObjectId image_;  // the image the reactor links, as the file names it (else the owner)
+    NUVAcad::TagList extra_;
 };
 
 class AcDbRasterImage : public AcDbEntity {
@@ -90,4 +95,5 @@ private:
     AcGeVector2d pixels_{1, 1};
     int display_ = 7, clipping_ = 0, brightness_ = 50, contrast_ = 50, fade_ = 0;
     NUVAcad::TagList clip_;
+    NUVAcad::TagList extra_;  // clip mode and other fields the model does not know, as read
 };

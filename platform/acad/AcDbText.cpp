@@ -124,7 +124,7 @@ Acad::ErrorStatus AcDbText::getGeomExtents(AcDbExtents& extents) const {
     return Acad::eOk;
 }
 
-void AcDbText::dxfOutFields(DxfOut& out) const {
+void AcDbText::textFieldsOut(DxfOut& out) const {
     AcDbEntity::dxfOutFields(out);
     out.subclass("AcDbText");
     if (thickness_ != 0) out.real(39, thickness_);
@@ -139,21 +139,29 @@ void AcDbText::dxfOutFields(DxfOut& out) const {
     if (horz_ != AcDb::kTextLeft) out.i(72, horz_);
     if (!isDefaultAlignment()) out.point(11, NUVAcad::wcsToOcs(alignment_, normal_));
     if (!normal_.isEqualTo(AcGeVector3d::kZAxis)) out.vec(210, normal_);
+}
+
+void AcDbText::dxfOutFields(DxfOut& out) const {
+    textFieldsOut(out);
     out.subclass("AcDbText");
     if (vert_ != AcDb::kTextBase) out.i(73, vert_);
 }
 
-Acad::ErrorStatus AcDbText::dxfInFields(DxfIn& in) {
+bool AcDbText::textFieldsIn(DxfIn& in) {
     AcDbEntity::dxfInFields(in);
     AcGePoint3d p, a;
-    bool haveAlign = false;
-    for (const DxfTag& t : in.rest()) {
+    bool haveAlignment = false;
+    const auto& tags = in.all();
+    size_t k = in.pos;
+    for (; k < tags.size(); ++k) {
+        const DxfTag& t = tags[k];
+        if (t.code == 100 && t.str != "AcDbText") break;
         switch (t.code) {
         case 39: thickness_ = t.real(); break;
         case 10: p = t.point(); break;
         case 11:
             a = t.point();
-            haveAlign = true;
+            haveAlignment = true;
             break;
         case 40: height_ = t.real(); break;
         case 1: text_ = t.str; break;
@@ -171,7 +179,13 @@ Acad::ErrorStatus AcDbText::dxfInFields(DxfIn& in) {
         }
     }
     position_ = NUVAcad::ocsToWcs(p, normal_);
-    alignment_ = haveAlign ? NUVAcad::ocsToWcs(a, normal_) : position_;
+    alignment_ = haveAlignment ? NUVAcad::ocsToWcs(a, normal_) : position_;
     if (style_.isNull() && in.database()) style_ = in.textStyleId("Standard");
+    in.pos = k;
+    return k < tags.size();
+}
+
+Acad::ErrorStatus AcDbText::dxfInFields(DxfIn& in) {
+    textFieldsIn(in);
     return Acad::eOk;
 }

@@ -54,6 +54,15 @@ public:
     void dxfOutFields(NUVAcad::DxfOut& out) const override;
     Acad::ErrorStatus dxfInFields(NUVAcad::DxfIn& in) override;
 
+protected:
+    // The fields of the first AcDbText subclass (position to normal), shared with attributes.
+    void textFieldsOut(NUVAcad::DxfOut& out) const;
+    // Reads text fields from in.pos up to a subclass marker of another class (and moves in.pos
+    // there); true when such a marker was found.
+    bool textFieldsIn(NUVAcad::DxfIn& in);
+
+    AcDb::TextVertMode vert_ = AcDb::kTextBase;
+
 private:
     double estimatedWidth() const;
     AcGePoint3d position_, alignment_;
@@ -62,6 +71,5 @@ private:
     double height_ = 0.0, widthFactor_ = 1.0, oblique_ = 0.0, rotation_ = 0.0, thickness_ = 0.0;
     int generation_ = 0;
     AcDb::TextHorzMode horz_ = AcDb::kTextLeft;
-    AcDb::TextVertMode vert_ = AcDb::kTextBase;
     AcGeVector3d normal_{0, 0, 1};
 };
