@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
-#include <unordered_set>
+#include <unordered_map>
 
 #include "acad/AcDbDictionary.h"
 #include "acad/AcDbSymbolTable.h"
@@ -16,9 +16,15 @@ using NUVAcad::ObjectStub;
 struct AcDbDatabase::Impl : NUVAcad::DatabaseStore {};
 
 namespace {
-std::unordered_set<const AcDbDatabase*>& liveDatabases() {
-    static std::unordered_set<const AcDbDatabase*> s;
-    return s;
+// Live databases by serial. Serials count up from 1 and are never given out twice, so a name of
+// a closed drawing cannot resolve into a database that later took its address.
+std::unordered_map<uint64_t, AcDbDatabase*>& databasesBySerial() {
+    static std::unordered_map<uint64_t, AcDbDatabase*> m;
+    return m;
+}
+uint64_t takeSerial() {
+    static uint64_t last = 0;
+    return ++last;
 }
 }  // namespace
 
@@ -75,15 +81,26 @@ ObjectStub* DbAccess::stubFor(AcDbDatabase* db, uint64_t handle, bool create) {
     st.byHandle.emplace(handle, s);
     // Fresh handles continue after the largest one seen; absurdly large handles (from a damaged
     // file) are kept but do not move the counter, so it can never wrap to 0.
-    if (handle >= db->nextHandle_ && handle < (uint64_t(1) << 60)) db->nextHandle_ = handle + 1;
+    if (handle >= db->nextHandle_ && handle < kHandleLimit) db->nextHandle_ = handle + 1;
     return s;
 }
 
 AcDbObjectId DbAccess::attach(AcDbDatabase* db, AcDbObject* obj, uint64_t handle) {
-    if (handle == 0) handle = db->nextHandle_;
-    ObjectStub* s = stubFor(db, handle, true);
-    // A second object under a handle already taken gets a fresh one.
-    while (s->object) s = stubFor(db, db->nextHandle_++, true);
+    auto& st = *db->impl_;
+    ObjectStub* s = nullptr;
+    if (db->loading_) {
+        // A handle given out now could belong to an object further on in the file.
+        s = handle ? stubFor(db, handle, true) : nullptr;
+        if (!s || s->object) {
+            st.stubs.push_back(ObjectStub{db, 0, nullptr});
+            s = &st.stubs.back();
+            st.unnumbered.push_back(s);
+        }
+    } else {
+        s = stubFor(db, handle ? handle : db->nextHandle_, true);
+        // A second object under a handle already taken gets a fresh one.
+        while (s->object) s = stubFor(db, db->nextHandle_++, true);
+    }
     s->object = obj;
     obj->stub_ = s;
     ++db->liveObjects_;
@@ -92,12 +109,32 @@ AcDbObjectId DbAccess::attach(AcDbDatabase* db, AcDbObject* obj, uint64_t handle
     return AcDbObjectId(s);
 }
 
+void DbAccess::finishLoading(AcDbDatabase* db) {
+    auto& st = *db->impl_;
+    for (ObjectStub* s : st.unnumbered) {
+        while (st.byHandle.count(db->nextHandle_)) ++db->nextHandle_;
+        s->handle = db->nextHandle_++;
+        st.byHandle.emplace(s->handle, s);
+    }
+    st.unnumbered.clear();
+    db->loading_ = false;
+}
+
 AcDbObjectId DbAccess::reserve(AcDbDatabase* db) {
     if (db->loading_) return {};
     return AcDbObjectId(stubFor(db, db->nextHandle_, true));
 }
 
-bool DbAccess::isLiveDatabase(const AcDbDatabase* db) { return liveDatabases().count(db) != 0; }
+AcDbDatabase* DbAccess::databaseWithSerial(uint64_t serial) {
+    auto it = databasesBySerial().find(serial);
+    return it == databasesBySerial().end() ? nullptr : it->second;
+}
+
+void DbAccess::renewSerial(AcDbDatabase* db) {
+    databasesBySerial().erase(db->serial_);
+    db->serial_ = takeSerial();
+    databasesBySerial().emplace(db->serial_, db);
+}
 
 }  // namespace NUVAcad
 
@@ -109,14 +146,14 @@ AcDbHostApplicationServices* acdbHostApplicationServices() {
 // ---- The database ----
 
 AcDbDatabase::AcDbDatabase(bool buildDefault, bool noDocument) : impl_(std::make_unique<Impl>()) {
-    liveDatabases().insert(this);
+    DbAccess::renewSerial(this);
     if (buildDefault) buildDefaultDrawing();
     undoRecording_ = !noDocument;  // the default drawing itself is not a change to undo
 }
 
 AcDbDatabase::~AcDbDatabase() {
     clear();
-    liveDatabases().erase(this);
+    databasesBySerial().erase(serial_);
     if (acdbHostApplicationServices()->workingDatabase() == this)
         acdbHostApplicationServices()->setWorkingDatabase(nullptr);
 }
@@ -136,6 +173,42 @@ void AcDbDatabase::clear() {
     ucsOrg_ = AcGePoint3d();
     ucsX_ = AcGeVector3d(1, 0, 0);
     ucsY_ = AcGeVector3d(0, 1, 0);
+}
+
+void AcDbDatabase::swapContents(AcDbDatabase& other) {
+    // The undo log and the view belong to the drawing being replaced (and know their database):
+    // they end here, and the new drawing starts its own.
+    for (AcDbDatabase* db : {this, &other}) {
+        db->impl_->undo.reset();
+        db->impl_->display.reset();
+    }
+    std::swap(impl_, other.impl_);
+    for (AcDbDatabase* db : {this, &other})
+        for (ObjectStub& s : db->impl_->stubs) s.db = db;
+    std::swap(nextHandle_, other.nextHandle_);
+    std::swap(liveObjects_, other.liveObjects_);
+    std::swap(openCount_, other.openCount_);
+    std::swap(loading_, other.loading_);
+    std::swap(blockTable_, other.blockTable_);
+    std::swap(layerTable_, other.layerTable_);
+    std::swap(linetypeTable_, other.linetypeTable_);
+    std::swap(textStyleTable_, other.textStyleTable_);
+    std::swap(regAppTable_, other.regAppTable_);
+    std::swap(vportTable_, other.vportTable_);
+    std::swap(viewTable_, other.viewTable_);
+    std::swap(ucsTable_, other.ucsTable_);
+    std::swap(dimStyleTable_, other.dimStyleTable_);
+    std::swap(nod_, other.nod_);
+    std::swap(clayer_, other.clayer_);
+    std::swap(textstyle_, other.textstyle_);
+    std::swap(celtype_, other.celtype_);
+    std::swap(textsize_, other.textsize_);
+    std::swap(ltscale_, other.ltscale_);
+    std::swap(insunits_, other.insunits_);
+    std::swap(ucsOrg_, other.ucsOrg_);
+    std::swap(ucsX_, other.ucsX_);
+    std::swap(ucsY_, other.ucsY_);
+    DbAccess::renewSerial(this);
 }
 
 namespace {

@@ -156,8 +156,14 @@ private:
 
     void clear();
     void buildDefaultDrawing();
+    // Exchanges every part of the drawing with `other` (a database a read has just filled), so a
+    // read replaces the drawing only once it has succeeded. File name and serial stay.
+    void swapContents(AcDbDatabase& other);
 
     std::unique_ptr<Impl> impl_;
+    // Names this drawing's entity names (ads_name); never reused, renewed when a read replaces
+    // the drawing, so a name kept from before fails to resolve.
+    uint64_t serial_ = 0;
     uint64_t nextHandle_ = 1;
     long liveObjects_ = 0;
     int openCount_ = 0;

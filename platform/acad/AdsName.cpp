@@ -14,14 +14,14 @@ using NUVAcad::DbAccess;
 using NUVAcad::DxfTag;
 using NUVAcad::TagList;
 
-// A name carries the database and the handle, so a stale or foreign name is recognised instead
-// of being dereferenced.
+// A name carries the database's serial and the handle, so a stale or foreign name is recognised
+// instead of being dereferenced.
 Acad::ErrorStatus acdbGetAdsName(ads_name name, AcDbObjectId id) {
-    if (id.isNull()) {
+    if (id.isNull() || !id.database()) {
         name[0] = name[1] = 0;
         return Acad::eNullObjectId;
     }
-    name[0] = reinterpret_cast<long>(id.database());
+    name[0] = static_cast<long>(DbAccess::serialOf(id.database()));
     name[1] = static_cast<long>(id.handle().value());
     return Acad::eOk;
 }
@@ -29,8 +29,8 @@ Acad::ErrorStatus acdbGetAdsName(ads_name name, AcDbObjectId id) {
 Acad::ErrorStatus acdbGetObjectId(AcDbObjectId& id, const ads_name name) {
     id = AcDbObjectId();
     if (!name || (name[0] == 0 && name[1] == 0)) return Acad::eNullEntityName;
-    auto* db = reinterpret_cast<AcDbDatabase*>(name[0]);
-    if (!DbAccess::isLiveDatabase(db)) return Acad::eInvalidAdsName;
+    AcDbDatabase* db = DbAccess::databaseWithSerial(static_cast<uint64_t>(name[0]));
+    if (!db) return Acad::eInvalidAdsName;
     NUVAcad::ObjectStub* s = DbAccess::stubFor(db, static_cast<uint64_t>(name[1]), false);
     if (!s) return Acad::eInvalidAdsName;
     id = AcDbObjectId(s);

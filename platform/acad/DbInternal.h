@@ -23,6 +23,9 @@ struct DatabaseStore {
     // Header variables the model does not interpret, in file order, and the CLASSES section.
     std::vector<std::pair<std::string, TagList>> headerExtra;
     std::vector<TagList> classes;
+    // Objects a read made or moved (records the file lacked, an object whose handle another
+    // already held): they get handles once every handle of the file is known.
+    std::vector<ObjectStub*> unnumbered;
     // The drawing's undo log, made when first needed; a drawing read from a file starts a new one.
     std::unique_ptr<UndoLog> undo;
     // What the user sees of the drawing (made when first needed).
@@ -40,6 +43,8 @@ public:
     // The stub for a handle, made when asked and absent (a reference read before its object).
     static ObjectStub* stubFor(AcDbDatabase* db, uint64_t handle, bool create);
     // Puts an object read from a file under its handle (a fresh handle when 0). It is not open.
+    // While a file is read, an object without a handle of its own, or whose handle is taken,
+    // waits for one until the read ends (finishLoading).
     static AcDbObjectId attach(AcDbDatabase* db, AcDbObject* obj, uint64_t handle);
     // A new handle with no object (markers such as a block's BLOCK and ENDBLK).
     static AcDbObjectId reserve(AcDbDatabase* db);
@@ -56,7 +61,12 @@ public:
     // Extended data as tags (1001 included), for the file writer and reader.
     static void xdataTags(const AcDbObject* o, TagList& out);
     static void setXdataTags(AcDbObject* o, const TagList& tags);
-    static bool isLiveDatabase(const AcDbDatabase* db);
+    // The serial that entity names carry, and the live database that holds it (null once the
+    // database is gone or its drawing was replaced).
+    static uint64_t serialOf(const AcDbDatabase* db) { return db->serial_; }
+    static AcDbDatabase* databaseWithSerial(uint64_t serial);
+    // A fresh serial: names made before stop resolving.
+    static void renewSerial(AcDbDatabase* db);
     static Acad::ErrorStatus open(AcDbObject* o, AcDb::OpenMode mode);
     static void countOpen(AcDbDatabase* db, int delta) { db->openCount_ += delta; }
     static void countChange(AcDbDatabase* db) { ++db->changes_; }
@@ -64,8 +74,9 @@ public:
     // every handle of the file is known.
     static void setLoading(AcDbDatabase* db, bool loading) { db->loading_ = loading; }
     static bool isLoading(const AcDbDatabase* db) { return db->loading_; }
+    // A handle the file uses (or its $HANDSEED): fresh handles come after it.
     static void raiseHandseed(AcDbDatabase* db, uint64_t seed) {
-        if (seed > db->nextHandle_) db->nextHandle_ = seed;
+        if (seed > db->nextHandle_ && seed < kHandleLimit) db->nextHandle_ = seed;
     }
 
     // ---- Undo ----
@@ -81,6 +92,11 @@ public:
     static void restoreObject(ObjectStub* s, AcDbObject* copy);
     // Deletes the stub's object (an undone creation); the id then names nothing.
     static void removeObject(ObjectStub* s);
+
+    // Ends a read: the objects waiting for handles get fresh ones, after every handle read.
+    static void finishLoading(AcDbDatabase* db);
+    // Handles at or above this (from a damaged file) are kept but never move the counter.
+    static constexpr uint64_t kHandleLimit = uint64_t(1) << 60;
 };
 
 // Points of entities whose coordinates live in their own plane (arcs, circles, texts, block

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "acad/AcDbAttribute.h"
 #include "acad/AcDbBlockReference.h"
 #include "acad/AcDbCurve.h"
 #include "acad/AcDbDatabase.h"
@@ -17,7 +18,7 @@
 #include "acad/AcDbSymbolTable.h"
 #include "acad/AcDbText.h"
 #include "acad/DbInternal.h"
-#include "win/Encoding.h"
+#include "acad/DxfText.h"
 #include "win/FileSystem.h"
 
 namespace NUVAcad {
@@ -28,6 +29,7 @@ AcDbObject* newObjectForType(const std::string& t) {
     if (t == "ARC") return new AcDbArc;
     if (t == "LWPOLYLINE") return new AcDbPolyline;
     if (t == "TEXT") return new AcDbText;
+    if (t == "ATTRIB") return new AcDbAttribute;
     if (t == "INSERT") return new AcDbBlockReference;
     if (t == "HATCH") return new AcDbHatch;
     if (t == "IMAGE") return new AcDbRasterImage;
@@ -55,7 +57,8 @@ struct Group {
 
 class Tokenizer {
 public:
-    Tokenizer(std::string_view text, AcDbDatabase* db, bool gbk) : text_(text), db_(db), gbk_(gbk) {}
+    Tokenizer(std::string_view text, AcDbDatabase* db, const DxfTextDecoder& decoder)
+        : text_(text), db_(db), decoder_(decoder) {}
 
     bool atEnd() const { return pos_ >= text_.size(); }
     size_t lineNo() const { return line_; }
@@ -152,39 +155,18 @@ private:
     std::string_view text_;
     size_t pos_ = 0, line_ = 0;
     AcDbDatabase* db_;
-    bool gbk_;
+    const DxfTextDecoder& decoder_;
+
+public:
+    // Off while the header is read: $HANDSEED's value is written with code 5 but names no object.
+    bool noteHandles_ = true;
 };
 
-// \U+XXXX escapes become GBK; in a file of another code page, bytes above 0x7F are taken as
-// Latin-1 and converted.
 std::string Tokenizer::text(std::string_view v) {
-    bool plain = true;
-    for (char c : v)
-        if (c == '\\' || (!gbk_ && static_cast<unsigned char>(c) >= 0x80)) {
-            plain = false;
-            break;
-        }
-    if (plain) return std::string(v);
-    std::string out;
-    for (size_t k = 0; k < v.size(); ++k) {
-        unsigned char c = static_cast<unsigned char>(v[k]);
-        if (c == '\\' && k + 6 < v.size() + 0 && (v[k + 1] == 'U' || v[k + 1] == 'u') && v[k + 2] == '+') {
-            unsigned cp = 0;
-            auto r = std::from_chars(v.data() + k + 3, v.data() + k + 7, cp, 16);
-            if (r.ec == std::errc() && r.ptr == v.data() + k + 7) {
-                std::u16string u(1, static_cast<char16_t>(cp));
-                out += NUVWin::Utf16ToGbk(u);
-                k += 6;
-                continue;
-            }
-        }
-        if (!gbk_ && c >= 0x80) {
-            std::u16string u(1, static_cast<char16_t>(c));
-            out += NUVWin::Utf16ToGbk(u);
-            continue;
-        }
-        out += static_cast<char>(c);
-    }
+    std::string out, error;
+    if (!decoder_.decode(v, out, error))
+        throw ReadError{Acad::eBadDxfSequence, "line " + std::to_string(line_) + ": " + error + " (the drawing's text is " +
+                                                   decoder_.encodingName() + ")"};
     return out;
 }
 
@@ -226,6 +208,15 @@ DxfTag Tokenizer::makeTag(int code, std::string_view v) {
         break;
     }
     case TagType::Handle:
+        t.str.assign(trim(v));
+        if ((code == 5 || code == 105) && noteHandles_) {
+            // Every handle the file uses is kept from being given out again, even one whose
+            // object the read drops.
+            uint64_t h = 0;
+            auto r = std::from_chars(t.str.data(), t.str.data() + t.str.size(), h, 16);
+            if (r.ec == std::errc() && h + 1 > h) DbAccess::raiseHandseed(db_, h + 1);
+        }
+        break;
     case TagType::Binary: t.str.assign(trim(v)); break;
     case TagType::String: t.str = text(v); break;
     }
@@ -288,7 +279,7 @@ int64_t intOf(const TagList& body, int code, int64_t fallback) {
 
 class DxfReader {
 public:
-    DxfReader(AcDbDatabase* db, std::string_view text, bool gbk) : db_(db), tok_(text, db, gbk) {}
+    DxfReader(AcDbDatabase* db, std::string_view text, const DxfTextDecoder& decoder) : db_(db), tok_(text, db, decoder) {}
     void run();
 
 private:
@@ -325,10 +316,12 @@ AcDbObject* DxfReader::make(const Group& g, const Parsed& p, bool isEntity) {
         return new AcDb2dPolyline;
     }
     if (g.type == "VERTEX") {
+        // 128 marks the parts of a polyface mesh (with 64 a vertex, without a face record); 64
+        // alone a vertex of a polygon mesh, which is kept as a 3-D vertex; 32 a 3-D vertex.
         int64_t flags = intOf(p.body, 70, 0);
         if ((flags & 128) && !(flags & 64)) return new AcDbFaceRecord;
-        if (flags & 64) return new AcDbPolyFaceMeshVertex;
-        if (flags & 32) return new AcDb3dPolylineVertex;
+        if ((flags & 128) && (flags & 64)) return new AcDbPolyFaceMeshVertex;
+        if (flags & (32 | 64)) return new AcDb3dPolylineVertex;
         return new AcDb2dVertex;
     }
     AcDbObject* o = newObjectForType(g.type);
@@ -378,7 +371,9 @@ AcDbObjectId& DxfReader::tableSlot(const std::string& name) {
 
 void DxfReader::header() {
     // Variables: 9 $NAME followed by their values, all in one group.
+    tok_.noteHandles_ = false;
     tok_.readGroup(group_);
+    tok_.noteHandles_ = true;
     std::string name;
     TagList values;
     auto flush = [&]() {
@@ -493,13 +488,9 @@ void DxfReader::readEntity(const Group& g, AcDbObjectId block, bool inBlock) {
         complex_ = nullptr;
         return;
     }
-    if (g.type == "VERTEX" && complex_) {
-        AcDbObject* o = make(g, p, true);
-        DxfIn in(p.body, db_);
-        if (!o || o->dxfInFields(in) != Acad::eOk) {
-            delete o;
-            return;
-        }
+    if (complex_ && (g.type == "VERTEX" || g.type == "ATTRIB")) {
+        // A part of the polyline or block reference before it, up to its SEQEND.
+        AcDbObject* o = readOrKeep(g, p, true);
         p.owner = complex_->objectId();
         AcDbObjectId id = finish(o, p);
         complex_->subentList()->attach(id);
@@ -541,6 +532,11 @@ void DxfReader::blocks() {
             else if (t.code == 10) origin = t.point();
             else if (inBegin && t.code != 70 && t.code != 3 && t.code != 1) extra.push_back(t);
         }
+        // R12 names the two spaces with a dollar sign.
+        if (namesEqual(name, "$MODEL_SPACE")) name = "*Model_Space";
+        else if (namesEqual(name, "$PAPER_SPACE")) name = "*Paper_Space";
+        // Extended data of the BLOCK marker stays last in it.
+        extra.insert(extra.end(), p.xdata.begin(), p.xdata.end());
         auto* table = DbAccess::peekAs<AcDbBlockTable>(db_->blockTable_);
         if (!table) {
             ensureStandard();
@@ -684,7 +680,7 @@ void DxfReader::run() {
     ensureStandard();
     // Every handle of the file is known now: markers the file lacked get fresh ones.
     DbAccess::raiseHandseed(db_, handseed_);
-    DbAccess::setLoading(db_, false);
+    DbAccess::finishLoading(db_);
     for (const ObjectStub& s : std::deque<ObjectStub>(DbAccess::store(db_).stubs)) {
         if (auto* btr = AcDbBlockTableRecord::cast(s.object)) {
             if (btr->blockBeginId.isNull()) btr->blockBeginId = DbAccess::reserve(db_);
@@ -717,58 +713,64 @@ void DxfReader::run() {
 }
 
 namespace {
-bool isGbkCodePage(std::string_view text) {
-    size_t k = text.find("$DWGCODEPAGE");
-    if (k == std::string_view::npos || k > 65536) return true;  // our own default
-    size_t e = text.find('\n', k);
-    if (e == std::string_view::npos) return true;
-    size_t c = text.find('\n', e + 1);  // the group-code line
-    if (c == std::string_view::npos) return true;
-    size_t ve = text.find('\n', c + 1);
-    std::string_view v = text.substr(c + 1, ve == std::string_view::npos ? std::string_view::npos : ve - c - 1);
-    return v.find("936") != std::string_view::npos || v.find("GBK") != std::string_view::npos ||
-           v.find("gbk") != std::string_view::npos;
+// The value of a header variable, found before the read proper: the text's decoding depends on
+// $ACADVER and $DWGCODEPAGE. Only the HEADER section at the start of the file is searched.
+std::string_view headerValue(std::string_view text, std::string_view name) {
+    size_t end = text.find("ENDSEC");
+    std::string_view head = text.substr(0, end == std::string_view::npos ? std::min<size_t>(text.size(), 1 << 20) : end);
+    for (size_t k = head.find(name); k != std::string_view::npos; k = head.find(name, k + 1)) {
+        // The name must fill its line.
+        if (k == 0 || head[k - 1] != '\n') continue;
+        size_t e = k + name.size();
+        if (e < head.size() && head[e] == '\r') ++e;
+        if (e >= head.size() || head[e] != '\n') continue;
+        size_t codeEnd = head.find('\n', e + 1);
+        if (codeEnd == std::string_view::npos) return {};
+        size_t valueEnd = head.find('\n', codeEnd + 1);
+        std::string_view v = head.substr(codeEnd + 1, valueEnd == std::string_view::npos ? std::string_view::npos : valueEnd - codeEnd - 1);
+        while (!v.empty() && (v.back() == '\r' || v.back() == ' ' || v.back() == '\t')) v.remove_suffix(1);
+        while (!v.empty() && (v.front() == ' ' || v.front() == '\t')) v.remove_prefix(1);
+        return v;
+    }
+    return {};
 }
 
 }  // namespace
 }  // namespace NUVAcad
 
+// The file is read into a database of its own, which takes this one's place only once the read
+// has succeeded: a refused file leaves the open drawing as it was.
 Acad::ErrorStatus AcDbDatabase::readDxf(const std::string& text) {
-    clear();
     if (text.size() >= 6 && text.compare(0, 4, "AC10") == 0 && text[4] >= '0' && text[4] <= '9') {
         lastError_ = "binary DWG drawings cannot be read; save the drawing as DXF";
-        buildDefaultDrawing();
         return Acad::eDwgNotRecognized;
     }
     if (text.compare(0, 18, "AutoCAD Binary DXF") == 0) {
         lastError_ = "binary DXF files cannot be read; save the drawing as ASCII DXF";
-        buildDefaultDrawing();
         return Acad::eDwgNotRecognized;
     }
     // Some editors put a byte-order mark in front of a text file.
     std::string_view body(text);
     if (body.substr(0, 3) == "\xEF\xBB\xBF") body.remove_prefix(3);
+    AcDbDatabase read(false, true);  // no document: nothing of the read is recorded for undo
     try {
-        NUVAcad::DbAccess::setLoading(this, true);
-        NUVAcad::DxfReader r(this, body, NUVAcad::isGbkCodePage(body));
+        NUVAcad::DxfTextDecoder decoder(NUVAcad::headerValue(body, "$ACADVER"), NUVAcad::headerValue(body, "$DWGCODEPAGE"));
+        NUVAcad::DbAccess::setLoading(&read, true);
+        NUVAcad::DxfReader r(&read, body, decoder);
         r.run();
     } catch (const NUVAcad::ReadError& e) {
-        NUVAcad::DbAccess::setLoading(this, false);
+        NUVAcad::DbAccess::setLoading(&read, false);
         lastError_ = e.message;
-        clear();
-        buildDefaultDrawing();
         return e.status;
     } catch (const std::exception& e) {
-        NUVAcad::DbAccess::setLoading(this, false);
+        NUVAcad::DbAccess::setLoading(&read, false);
         lastError_ = std::string("cannot read the drawing: ") + e.what();
-        clear();
-        buildDefaultDrawing();
         return Acad::eBadDxfSequence;
     }
+    swapContents(read);
     lastError_.clear();
     return Acad::eOk;
 }
-
 Acad::ErrorStatus AcDbDatabase::readDwgFile(const char* fileName, int, bool, const wchar_t*) {
     if (!fileName || !*fileName) {
         lastError_ = "no file name";

@@ -445,34 +445,61 @@ TEST_F(DxfFiles, EzdxfDrawingIsReadAndUnknownObjectsSurviveASave) {
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);
 }
 
-TEST_F(DxfFiles, BrokenInputGivesAStatusAndAMessage) {
+// A refused file leaves the open drawing exactly as it was, file name included: a save after
+// a failed open must never overwrite the user's drawing with an empty one.
+TEST_F(DxfFiles, BrokenInputIsRefusedAndLeavesTheOpenDrawingAsItWas) {
     AcDbDatabase ok;
     std::string good;
     ok.writeDxf(good);
+    std::string random;
+    uint32_t seed = 12345;
+    for (int k = 0; k < 4096; ++k) {
+        seed = seed * 1103515245u + 12345u;
+        random += static_cast<char>(seed >> 24);
+    }
+    std::string utf8Header = "  0\nSECTION\n  2\nHEADER\n  9\n$ACADVER\n  1\nAC1032\n  0\nENDSEC\n";
     struct Case {
         const char* name;
         std::string bytes;
         Acad::ErrorStatus status;
+        const char* message;  // a part of the message
     } cases[] = {
-        {"binary DWG", std::string("AC1015\0\0\0\0\0\0\x01\x02", 14), Acad::eDwgNotRecognized},
-        {"binary DXF", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22), Acad::eDwgNotRecognized},
-        {"truncated", good.substr(0, good.size() / 2), Acad::eEndOfFile},
-        {"no EOF", good.substr(0, good.rfind("  0\nEOF")), Acad::eEndOfFile},
-        {"bad group code", "  0\nSECTION\n  2\nHEADER\nxx\n$ACADVER\n", Acad::eBadDxfSequence},
-        {"bad number", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nabc\n  0\nENDSEC\n  0\nEOF\n", Acad::eBadDxfSequence},
-        {"empty", "", Acad::eEndOfFile},
+        {"binary DWG", std::string("AC1015\0\0\0\0\0\0\x01\x02", 14), Acad::eDwgNotRecognized, "DWG"},
+        {"binary DXF", std::string("AutoCAD Binary DXF\r\n\x1a\0", 22), Acad::eDwgNotRecognized, "binary DXF"},
+        {"truncated", good.substr(0, good.size() / 2), Acad::eEndOfFile, ""},
+        {"no EOF", good.substr(0, good.rfind("  0\nEOF")), Acad::eEndOfFile, "EOF"},
+        {"bad group code", "  0\nSECTION\n  2\nHEADER\nxx\n$ACADVER\n", Acad::eBadDxfSequence, "line 5"},
+        {"bad number", "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n 10\nabc\n  0\nENDSEC\n  0\nEOF\n", Acad::eBadDxfSequence, "number"},
+        {"empty", "", Acad::eEndOfFile, ""},
+        {"random bytes", random, Acad::eBadDxfSequence, ""},
+        {"invalid UTF-8 in an R2018 file",
+         utf8Header + "  0\nSECTION\n  2\nENTITIES\n  0\nTEXT\n  1\nab\xC3\n  0\nENDSEC\n  0\nEOF\n", Acad::eBadDxfSequence,
+         "line 18: invalid UTF-8"},
     };
+    std::string original = dir + "/original.dxf";
+    AcDbDatabase db;
+    Sample s = buildSample(db, dir);
+    ASSERT_EQ(db.saveAs(original.c_str()), Acad::eOk);
+    std::string before;
+    db.writeDxf(before);
     for (const Case& c : cases) {
         std::string path = dir + "/broken.dxf";
         writeBytes(path, c.bytes);
-        AcDbDatabase db(false);
         EXPECT_EQ(db.readDwgFile(path.c_str()), c.status) << c.name;
-        EXPECT_STRNE(db.lastErrorMessage(), "") << c.name;
-        // The database stays usable: the default drawing is there.
-        EXPECT_FALSE(db.modelSpaceId().isNull()) << c.name;
+        EXPECT_NE(std::string(db.lastErrorMessage()), "") << c.name;
+        EXPECT_NE(std::string(db.lastErrorMessage()).find(c.message), std::string::npos) << c.name << ": " << db.lastErrorMessage();
+        EXPECT_EQ(std::string(db.filename()), original) << c.name;
+        std::string after;
+        db.writeDxf(after);
+        EXPECT_TRUE(after == before) << c.name << ": the drawing changed";
+        EXPECT_EQ(db.numOpenObjects(), 0) << c.name;
+        // Ids taken before still reach their objects.
+        AcDbLine* line = nullptr;
+        ASSERT_EQ(acdbOpenObject(line, s.line, AcDb::kForRead), Acad::eOk) << c.name;
+        line->close();
     }
-    AcDbDatabase db(false);
     EXPECT_EQ(db.readDwgFile((dir + "/missing.dxf").c_str()), Acad::eFileNotFound);
+    EXPECT_EQ(std::string(db.filename()), original);
 }
 
 TEST_F(DxfFiles, SaveReplacesTheFileWhole) {
