@@ -322,6 +322,7 @@ public:
     explicit AcDbRawSymbolTable(std::string name) : name_(std::move(name)) {}
     const char* tableName() const override { return name_.c_str(); }
     AcDbObject* undoCopy() const override { return new AcDbRawSymbolTable(*this); }
+    const std::string& name() const { return name_; }  // whole, whatever bytes it holds
     AcDbSymbolTableRecord* newRecord() const override { return new AcDbRawTableRecord(name_); }
     void dxfOutFields(NUVAcad::DxfOut& out) const override;
     Acad::ErrorStatus dxfInFields(NUVAcad::DxfIn& in) override;

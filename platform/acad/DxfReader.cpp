@@ -96,6 +96,7 @@ public:
         if (!next(code, v)) return false;
         if (code != 0) throw ReadError{Acad::eBadDxfSequence, "expected group code 0 at line " + std::to_string(line_ - 1)};
         type.assign(trim(v));
+        if (type.empty()) throw ReadError{Acad::eBadDxfSequence, "an object without a type name at line " + std::to_string(line_)};
         return true;
     }
 
@@ -110,7 +111,7 @@ private:
         size_t e = text_.find('\n', pos_);
         if (e == std::string_view::npos) e = text_.size();
         out = text_.substr(pos_, e - pos_);
-        if (!out.empty() && out.back() == '\r') out.remove_suffix(1);
+        while (!out.empty() && out.back() == '\r') out.remove_suffix(1);
         pos_ = e + 1;
         ++line_;
         return true;
@@ -238,14 +239,18 @@ struct Parsed {
     TagList body, xdata;
 };
 
+// The owner is the first 330 outside any class's own fields: in the header, or in the common
+// entity part where some writers put it. A 330 after another subclass marker is that class's data.
 Parsed splitGroup(const Group& g) {
     Parsed p;
     bool ownerSeen = false;
+    std::string_view marker;  // the last subclass marker seen
     const TagList& tags = g.tags;
     size_t k = 0;
     for (; k < tags.size(); ++k) {
         const DxfTag& t = tags[k];
         if (t.code == 1001) break;
+        if (t.code == 100) marker = t.str;
         if ((t.code == 5 || t.code == 105) && p.handle == 0) {
             p.handle = parseHandle(t.str);
             continue;
@@ -258,7 +263,7 @@ Parsed splitGroup(const Group& g) {
             }
             continue;
         }
-        if (t.code == 330 && !ownerSeen && p.body.empty()) {
+        if (t.code == 330 && !ownerSeen && (marker.empty() || marker == "AcDbEntity")) {
             p.owner = t.id;
             ownerSeen = true;
             continue;
@@ -296,7 +301,9 @@ private:
     void objects();
     void readEntity(const Group& g, AcDbObjectId block, bool inBlock);
     void ensureStandard();
+    // Where the database keeps the table of this name; noSlot_ for a name the format lacks.
     AcDbObjectId& tableSlot(const std::string& name);
+    AcDbObjectId noSlot_;
 
     AcDbDatabase* db_;
     Tokenizer tok_;
@@ -355,7 +362,6 @@ AcDbObjectId DxfReader::finish(AcDbObject* o, Parsed& p) {
 }
 
 AcDbObjectId& DxfReader::tableSlot(const std::string& name) {
-    static AcDbObjectId none;
     if (name == "BLOCK_RECORD") return db_->blockTable_;
     if (name == "LAYER") return db_->layerTable_;
     if (name == "LTYPE") return db_->linetypeTable_;
@@ -365,8 +371,8 @@ AcDbObjectId& DxfReader::tableSlot(const std::string& name) {
     if (name == "VIEW") return db_->viewTable_;
     if (name == "UCS") return db_->ucsTable_;
     if (name == "DIMSTYLE") return db_->dimStyleTable_;
-    none = AcDbObjectId();
-    return none;
+    noSlot_ = AcDbObjectId();
+    return noSlot_;
 }
 
 void DxfReader::header() {
@@ -443,23 +449,31 @@ void DxfReader::tables() {
                 break;
             }
         Parsed p = splitGroup(group_);
-        AcDbSymbolTable* table = nullptr;
-        if (name == "BLOCK_RECORD") table = new AcDbBlockTable;
-        else if (name == "LAYER") table = new AcDbLayerTable;
-        else if (name == "LTYPE") table = new AcDbLinetypeTable;
-        else if (name == "STYLE") table = new AcDbTextStyleTable;
-        else if (name == "APPID") table = new AcDbRegAppTable;
-        else table = new AcDbRawSymbolTable(name);
-        DxfIn in(p.body, db_);
-        table->dxfInFields(in);
         AcDbObjectId& slot = tableSlot(name);
-        AcDbObjectId tableId = finish(table, p);
-        if (slot.isNull()) slot = tableId;
+        AcDbSymbolTable* table = DbAccess::peekAs<AcDbSymbolTable>(slot);
+        AcDbObjectId tableId = slot;
+        if (!table) {
+            if (name == "BLOCK_RECORD") table = new AcDbBlockTable;
+            else if (name == "LAYER") table = new AcDbLayerTable;
+            else if (name == "LTYPE") table = new AcDbLinetypeTable;
+            else if (name == "STYLE") table = new AcDbTextStyleTable;
+            else if (name == "APPID") table = new AcDbRegAppTable;
+            else table = new AcDbRawSymbolTable(name);
+            DxfIn in(p.body, db_);
+            table->dxfInFields(in);
+            tableId = finish(table, p);
+            // A table of a name the format does not have is still written back.
+            if (&slot == &noSlot_) DbAccess::store(db_).otherTables.push_back(tableId);
+            else slot = tableId;
+        }
+        // A second table of a known name adds its records to the first.
         while (tok_.nextType(type_) && type_ != "ENDTAB") {
             group_.type = type_;
             tok_.readGroup(group_);
             Parsed rp = splitGroup(group_);
-            AcDbSymbolTableRecord* rec = table->newRecord();
+            // Records of tables kept as read keep their type name as read too.
+            AcDbSymbolTableRecord* rec =
+                AcDbRawSymbolTable::cast(table) ? new AcDbRawTableRecord(group_.type) : table->newRecord();
             DxfIn rin(rp.body, db_);
             if (rec->dxfInFields(rin) != Acad::eOk || rec->name().empty()) {
                 delete rec;
@@ -477,7 +491,7 @@ void DxfReader::tables() {
 void DxfReader::readEntity(const Group& g, AcDbObjectId block, bool inBlock) {
     // Section and block markers out of place are damage, not entities: kept, they would end a
     // section or block early when written back.
-    static const char* const structural[] = {"SECTION", "ENDSEC", "BLOCK", "ENDBLK", "TABLE", "ENDTAB", "CLASS", "EOF", ""};
+    static const char* const structural[] = {"SECTION", "ENDSEC", "BLOCK", "ENDBLK", "TABLE", "ENDTAB", "CLASS", "EOF"};
     for (const char* m : structural)
         if (g.type == m) return;
     Parsed p = splitGroup(g);

@@ -28,11 +28,13 @@ private:
         out_ += '\n';
     }
     void line(std::string_view v) {
-        // A value never spans lines in this format.
-        if (v.find_first_of("\r\n") == std::string_view::npos) {
+        // A value never spans lines, and a reader drops carriage returns at a line's end; a value
+        // read from a file has neither, so it is written back as read.
+        while (!v.empty() && v.back() == '\r') v.remove_suffix(1);
+        if (v.find('\n') == std::string_view::npos) {
             out_.append(v);
         } else {
-            for (char c : v) out_ += (c == '\r' || c == '\n') ? ' ' : c;
+            for (char c : v) out_ += c == '\n' ? ' ' : c;
         }
         out_ += '\n';
     }
@@ -67,7 +69,7 @@ private:
     void tags(const TagList& list) {
         for (const DxfTag& t : list) tag(t);
     }
-    void object(const AcDbObject* o, const char* type, int handleCode = 5);
+    void object(const AcDbObject* o, std::string_view type, int handleCode = 5);
     void entity(const AcDbEntity* e);
     void header();
     void classes();
@@ -95,7 +97,7 @@ void DxfWriter::tag(const DxfTag& t) {
     }
 }
 
-void DxfWriter::object(const AcDbObject* o, const char* type, int handleCode) {
+void DxfWriter::object(const AcDbObject* o, std::string_view type, int handleCode) {
     str(0, type);
     handle(handleCode, o->handle().value());
     bool anyReactor = false;
@@ -122,18 +124,19 @@ void DxfWriter::object(const AcDbObject* o, const char* type, int handleCode) {
 }
 
 namespace {
-const char* typeNameOf(const AcDbObject* o) {
-    if (auto* p = AcDbProxyEntity::cast(o)) return p->typeName().c_str();
-    if (auto* p = AcDbProxyObject::cast(o)) return p->typeName().c_str();
-    if (auto* r = AcDbRawTableRecord::cast(o)) return r->typeName().c_str();
+// The type name as read for objects kept as read (whole, whatever bytes it holds).
+std::string_view typeNameOf(const AcDbObject* o) {
+    if (auto* p = AcDbProxyEntity::cast(o)) return p->typeName();
+    if (auto* p = AcDbProxyObject::cast(o)) return p->typeName();
+    if (auto* r = AcDbRawTableRecord::cast(o)) return r->typeName();
     return o->isA()->dxfName();
 }
 }  // namespace
 
 void DxfWriter::entity(const AcDbEntity* e) {
     if (e->isErased()) return;
-    const char* type = typeNameOf(e);
-    if (!*type) return;
+    std::string_view type = typeNameOf(e);
+    if (type.empty()) return;
     object(e, type);
     if (const SubentList* subs = e->subentList()) {
         for (AcDbEntity* v : subs->items()) object(v, typeNameOf(v));
@@ -219,15 +222,19 @@ void DxfWriter::classes() {
 void DxfWriter::tables() {
     str(0, "SECTION");
     str(2, "TABLES");
-    AcDbObjectId order[] = {db_->viewportTableId(), db_->linetypeTableId(), db_->layerTableId(),
-                            db_->textStyleTableId(), db_->viewTableId(),     db_->UCSTableId(),
-                            db_->regAppTableId(),    db_->dimStyleTableId(), db_->blockTableId()};
+    std::vector<AcDbObjectId> order = {db_->viewportTableId(), db_->linetypeTableId(), db_->layerTableId(),
+                                       db_->textStyleTableId(), db_->viewTableId(),     db_->UCSTableId(),
+                                       db_->regAppTableId(),    db_->dimStyleTableId(), db_->blockTableId()};
+    const auto& others = DbAccess::store(db_).otherTables;
+    order.insert(order.end(), others.begin(), others.end());
     for (AcDbObjectId tid : order) {
         auto* table = DbAccess::peekAs<AcDbSymbolTable>(tid);
         if (!table) continue;
-        bool dimstyle = std::strcmp(table->tableName(), "DIMSTYLE") == 0;
+        auto* raw = AcDbRawSymbolTable::cast(table);
+        std::string_view tableName = raw ? std::string_view(raw->name()) : std::string_view(table->tableName());
+        bool dimstyle = tableName == "DIMSTYLE";
         str(0, "TABLE");
-        str(2, table->tableName());
+        str(2, tableName);
         handle(5, table->handle().value());
         id(330, AcDbObjectId());
         scratch_.clear();
@@ -237,7 +244,8 @@ void DxfWriter::tables() {
         for (AcDbObjectId rid : table->recordIds()) {
             auto* rec = DbAccess::peekAs<AcDbSymbolTableRecord>(rid);
             if (!rec || rec->isErased()) continue;
-            object(rec, typeNameOf(rec)[0] ? typeNameOf(rec) : table->tableName(), dimstyle ? 105 : 5);
+            std::string_view type = typeNameOf(rec);
+            object(rec, type.empty() ? tableName : type, dimstyle ? 105 : 5);
         }
         str(0, "ENDTAB");
     }
@@ -309,8 +317,8 @@ void DxfWriter::objects() {
         return a->handle().value() < b->handle().value();
     });
     for (const AcDbObject* o : rest) {
-        const char* type = typeNameOf(o);
-        if (*type) object(o, type);
+        std::string_view type = typeNameOf(o);
+        if (!type.empty()) object(o, type);
     }
     str(0, "ENDSEC");
 }

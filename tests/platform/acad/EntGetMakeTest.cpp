@@ -95,6 +95,39 @@ TEST_F(EntFixture, NamesAndIdsConvertBothWaysAndStaleNamesAreRefused) {
     EXPECT_EQ(acdbGetObjectId(back, unknown), Acad::eInvalidAdsName);
 }
 
+// A name kept after its drawing was closed must not resolve into a drawing opened later, even
+// one that the allocator places at the same address and that has an object of the same handle;
+// nor into the drawing a read has put in place of the one the name was taken from.
+TEST_F(EntFixture, NamesOfClosedOrReplacedDrawingsDoNotResolve) {
+    alignas(AcDbDatabase) unsigned char storage[sizeof(AcDbDatabase)];
+    auto* first = new (storage) AcDbDatabase;
+    ads_name kept;
+    ASSERT_EQ(acdbGetAdsName(kept, first->modelSpaceId()), Acad::eOk);
+    AcDbObjectId back;
+    ASSERT_EQ(acdbGetObjectId(back, kept), Acad::eOk);
+    uint64_t handle = back.handle().value();
+    first->~AcDbDatabase();
+    auto* second = new (storage) AcDbDatabase;
+    ASSERT_EQ(static_cast<void*>(second), static_cast<void*>(storage));
+    ASSERT_EQ(second->modelSpaceId().handle().value(), handle) << "the same handle exists in the new drawing";
+    EXPECT_EQ(acdbGetObjectId(back, kept), Acad::eInvalidAdsName);
+    ads_name fresh;
+    ASSERT_EQ(acdbGetAdsName(fresh, second->modelSpaceId()), Acad::eOk);
+    ASSERT_EQ(acdbGetObjectId(back, fresh), Acad::eOk);
+    EXPECT_EQ(back, second->modelSpaceId());
+
+    // A read that replaces the drawing makes the names taken before stale; one that fails does not.
+    std::string text;
+    second->writeDxf(text);
+    EXPECT_NE(second->readDxf("not a drawing"), Acad::eOk);
+    EXPECT_EQ(acdbGetObjectId(back, fresh), Acad::eOk);
+    ASSERT_EQ(second->readDxf(text), Acad::eOk);
+    EXPECT_EQ(acdbGetObjectId(back, fresh), Acad::eInvalidAdsName);
+    ASSERT_EQ(acdbGetAdsName(fresh, second->modelSpaceId()), Acad::eOk);
+    EXPECT_EQ(acdbGetObjectId(back, fresh), Acad::eOk);
+    second->~AcDbDatabase();
+}
+
 TEST_F(EntFixture, EntGetListsTheEntityWithItsNameTypeAndFields) {
     double a[3] = {1, 2, 0}, b[3] = {4, 6, 0};
     resbuf* list = acutBuildList(RTDXF0, "LINE", 8, "DUCT", 62, 3, 10, a, 11, b, 0);

@@ -3,6 +3,8 @@
 
   dxf_peer.py audit FILE   load FILE, audit it, print a JSON summary on stdout
   dxf_peer.py make FILE    write an AutoCAD 2000 drawing with ezdxf for our reader
+  dxf_peer.py dimstyles FILE  the audit's error count and one line per dimension style
+  dxf_peer.py inserts FILE    one line per block reference of model space with its attributes
 """
 import json
 import sys
@@ -65,5 +67,22 @@ def make(path):
     doc.saveas(path)
 
 
+def dimstyles(path):
+    doc = ezdxf.readfile(path)
+    print("ERRORS", len(doc.audit().errors))
+    for d in doc.dimstyles:
+        print("D", json.dumps(d.dxf.name), d.dxf.handle)
+
+
+def inserts(path):
+    doc = ezdxf.readfile(path)
+    auditor = doc.audit()
+    print("ERRORS", len(auditor.errors))
+    for e in auditor.errors:
+        print("ERROR", json.dumps(str(e.message)))
+    for e in doc.modelspace().query("INSERT"):
+        print("I", json.dumps(e.dxf.name), " ".join(f"{json.dumps(a.dxf.tag)}={json.dumps(a.dxf.text)}@{a.dxf.insert.x:g},{a.dxf.insert.y:g}" for a in e.attribs))
+
+
 if __name__ == "__main__":
-    {"audit": audit, "make": make}[sys.argv[1]](sys.argv[2])
+    {"audit": audit, "make": make, "dimstyles": dimstyles, "inserts": inserts}[sys.argv[1]](sys.argv[2])
