@@ -85,7 +85,8 @@ const AcRxClass* AcDbSymbolTable::newRecordClass() const {
 }
 
 void AcDbSymbolTable::attachRecord(AcDbObjectId id, const std::string& name) {
-    index_[upperName(name)] = id;
+    // A file may repeat a name: lookups find the first record, and both are written back.
+    index_.emplace(upperName(name), id);
     order_.push_back(id);
     if (name.size() > 2 && (name[0] == '*') && (name[1] == 'U' || name[1] == 'u')) {
         int n = std::atoi(name.c_str() + 2);

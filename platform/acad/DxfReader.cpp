@@ -479,6 +479,12 @@ void DxfReader::tables() {
                 delete rec;
                 continue;
             }
+            // BLOCKS finds a block's record by name: two of one name would take each other's entities.
+            if (AcDbBlockTable::cast(table) && table->has(rec->name().c_str())) {
+                std::string dup = rec->name();
+                delete rec;
+                throw ReadError{Acad::eDuplicateRecordName, "line " + std::to_string(group_.line) + ": block " + dup + " is defined twice"};
+            }
             rp.owner = tableId;
             AcDbObjectId rid = finish(rec, rp);
             table->attachRecord(rid, rec->name());

@@ -220,6 +220,32 @@ TEST(DxfStructure, RepeatedAndUnknownTablesKeepTheirRecords) {
     EXPECT_NE(out.find("  0\nTABLE\n  2\nNUVTABLE\n  5\n4\n"), std::string::npos) << out;
     EXPECT_NE(out.find("  0\nNUVRECORD\n  5\n12\n330\n4\n"), std::string::npos);
     EXPECT_NE(out.find(" 40\n1.5\n"), std::string::npos);
+
+    // Two layers of one name: both are written back, lookups find the first. Two blocks of one
+    // name cannot be told apart in BLOCKS: such a file is refused.
+    const std::string twoLayers =
+        "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nLAYER\n  5\n2\n330\n0\n100\nAcDbSymbolTable\n 70\n2\n"
+        "  0\nLAYER\n  5\n10\n330\n2\n100\nAcDbSymbolTableRecord\n100\nAcDbLayerTableRecord\n  2\nA\n 70\n0\n 62\n1\n"
+        "  0\nLAYER\n  5\n11\n330\n2\n100\nAcDbSymbolTableRecord\n100\nAcDbLayerTableRecord\n  2\na\n 70\n0\n 62\n2\n"
+        "  0\nENDTAB\n  0\nENDSEC\n  0\nEOF\n";
+    AcDbDatabase layersTwice(false);
+    ASSERT_EQ(layersTwice.readDxf(twoLayers), Acad::eOk) << layersTwice.lastErrorMessage();
+    ASSERT_EQ(layersTwice.getLayerTable(layers, AcDb::kForRead), Acad::eOk);
+    AcDbObjectId first;
+    EXPECT_EQ(layers->getAt("A", first), Acad::eOk);
+    EXPECT_EQ(first.handle().value(), 0x10u);
+    layers->close();
+    out = saveAndReread(layersTwice);
+    EXPECT_NE(out.find("  0\nLAYER\n  5\n11\n"), std::string::npos);
+    const std::string twoBlocks =
+        "  0\nSECTION\n  2\nTABLES\n  0\nTABLE\n  2\nBLOCK_RECORD\n  5\n1\n330\n0\n100\nAcDbSymbolTable\n 70\n2\n"
+        "  0\nBLOCK_RECORD\n  5\n10\n330\n1\n100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n  2\nFAN\n"
+        "  0\nBLOCK_RECORD\n  5\n11\n330\n1\n100\nAcDbSymbolTableRecord\n100\nAcDbBlockTableRecord\n  2\nfan\n"
+        "  0\nENDTAB\n  0\nENDSEC\n  0\nEOF\n";
+    AcDbDatabase blocksTwice(false);
+    EXPECT_EQ(blocksTwice.readDxf(twoBlocks), Acad::eDuplicateRecordName);
+    EXPECT_NE(std::string(blocksTwice.lastErrorMessage()).find("block fan is defined twice"), std::string::npos)
+        << blocksTwice.lastErrorMessage();
 }
 
 }  // namespace
