@@ -724,7 +724,9 @@ void DxfReader::run() {
         db_->nod_ = DbAccess::attach(db_, nod, 0);
     }
     auto* nod = DbAccess::peekAs<AcDbDictionary>(db_->nod_);
-    if (!nod->has("ACAD_GROUP")) {
+    // An entry that names no dictionary is not written back: it is replaced like a missing one.
+    AcDbObjectId groupsId;
+    if (nod->getAt("ACAD_GROUP", groupsId) != Acad::eOk || !DbAccess::peekAs<AcDbDictionary>(groupsId)) {
         auto* groups = new AcDbDictionary;
         AcDbObjectId gid = DbAccess::attach(db_, groups, 0);
         DbAccess::setOwner(groups, db_->nod_);

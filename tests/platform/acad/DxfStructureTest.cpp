@@ -167,6 +167,22 @@ TEST(DxfStructure, HandlesReadAreNeverGivenOutAgain) {
     saveAndReread(db);
 }
 
+// Found by the fuzzer: a root dictionary whose group entry named no object kept the entry, which
+// the writer drops, so the next read made a group dictionary the first had not.
+TEST(DxfStructure, AGroupEntryNamingNothingIsReplacedOnRead) {
+    const char text[] =
+        "  0\nSECTION\n  2\nOBJECTS\n"
+        "  0\nDICTIONARY\n  5\nA\n330\n0\n100\nAcDbDictionary\n281\n1\n  3\nACAD_GROUP\n350\n99\n"
+        "  0\nENDSEC\n  0\nEOF\n";
+    AcDbDatabase db(false);
+    ASSERT_EQ(db.readDxf(text), Acad::eOk) << db.lastErrorMessage();
+    AcDbDictionary* groups = nullptr;
+    ASSERT_EQ(db.getGroupDictionary(groups, AcDb::kForRead), Acad::eOk);
+    EXPECT_NE(groups->objectId().handle().value(), 0x99u);
+    groups->close();
+    saveAndReread(db);
+}
+
 // The fuzzer's finding: a type name holding a NUL byte was cut at the NUL when written, and the
 // saved file no longer read. Names are written back whole.
 TEST(DxfStructure, NamesHoldingAnyByteAreWrittenBackWhole) {
