@@ -1,6 +1,7 @@
 // Reads an ASCII drawing interchange file into a database. Known types become model objects;
 // anything else is kept as read, so a read followed by a save loses nothing. Malformed input
-// ends the read with a status and a message; it never crashes.
+// ends the read with a status and a message; it never crashes. The read fills a database of its
+// own, which takes the caller's drawing's place only once it has succeeded.
 #include <charconv>
 #include <deque>
 #include <cstring>
@@ -60,6 +61,8 @@ public:
     Tokenizer(std::string_view text, AcDbDatabase* db, const DxfTextDecoder& decoder)
         : text_(text), db_(db), decoder_(decoder) {}
 
+    // Off while the header is read: $HANDSEED's value is written with code 5 but names no object.
+    void noteHandles(bool on) { noteHandles_ = on; }
     bool atEnd() const { return pos_ >= text_.size(); }
     size_t lineNo() const { return line_; }
 
@@ -157,9 +160,6 @@ private:
     size_t pos_ = 0, line_ = 0;
     AcDbDatabase* db_;
     const DxfTextDecoder& decoder_;
-
-public:
-    // Off while the header is read: $HANDSEED's value is written with code 5 but names no object.
     bool noteHandles_ = true;
 };
 
@@ -274,9 +274,10 @@ Parsed splitGroup(const Group& g) {
     return p;
 }
 
+// The value of a field; of a field repeated, the last, as the classes' own readers take it.
 int64_t intOf(const TagList& body, int code, int64_t fallback) {
-    for (const DxfTag& t : body)
-        if (t.code == code) return t.i;
+    for (auto t = body.rbegin(); t != body.rend(); ++t)
+        if (t->code == code) return t->i;
     return fallback;
 }
 
@@ -377,9 +378,9 @@ AcDbObjectId& DxfReader::tableSlot(const std::string& name) {
 
 void DxfReader::header() {
     // Variables: 9 $NAME followed by their values, all in one group.
-    tok_.noteHandles_ = false;
+    tok_.noteHandles(false);
     tok_.readGroup(group_);
-    tok_.noteHandles_ = true;
+    tok_.noteHandles(true);
     std::string name;
     TagList values;
     auto flush = [&]() {

@@ -183,6 +183,18 @@ TEST(DxfStructure, AGroupEntryNamingNothingIsReplacedOnRead) {
     saveAndReread(db);
 }
 
+// Found by the fuzzer: a vertex with two flag fields was made by the first and read by the
+// last, so its class changed with the next read. The last decides, as for every field.
+TEST(DxfStructure, ARepeatedFieldDecidesTheClassAsItDecidesTheValue) {
+    const char text[] =
+        "  0\nSECTION\n  2\nENTITIES\n  0\nPOLYLINE\n 70\n64\n"
+        "  0\nVERTEX\n 10\n1\n 20\n2\n 70\n0\n 70\n192\n  0\nSEQEND\n  0\nENDSEC\n  0\nEOF\n";
+    AcDbDatabase db(false);
+    ASSERT_EQ(db.readDxf(text), Acad::eOk) << db.lastErrorMessage();
+    std::string out = saveAndReread(db);
+    EXPECT_NE(out.find("AcDbPolyFaceMeshVertex"), std::string::npos);
+}
+
 // The fuzzer's finding: a type name holding a NUL byte was cut at the NUL when written, and the
 // saved file no longer read. Names are written back whole.
 TEST(DxfStructure, NamesHoldingAnyByteAreWrittenBackWhole) {
