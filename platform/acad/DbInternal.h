@@ -23,6 +23,8 @@ struct DatabaseStore {
     // Header variables the model does not interpret, in file order, and the CLASSES section.
     std::vector<std::pair<std::string, TagList>> headerExtra;
     std::vector<TagList> classes;
+    // Sections of names the model does not know, by name, with their tags as read.
+    std::vector<std::pair<std::string, TagList>> otherSections;
     // Tables of names the format does not define, kept as read.
     std::vector<AcDbObjectId> otherTables;
     // Objects a read made or moved (records the file lacked, an object whose handle another

@@ -691,10 +691,17 @@ void DxfReader::run() {
         else if (name == "ENTITIES") entities(AcDbObjectId(), false);
         else if (name == "OBJECTS") objects();
         else {
-            // An unknown section is skipped whole.
+            // A section the model does not know (a preview image, data of other programs) is
+            // kept as read, its groups' type lines among its tags, and written back at the end.
             tok_.readGroup(group_);
-            while (tok_.nextType(type_) && type_ != "ENDSEC") tok_.readGroup(group_);
+            TagList kept = group_.tags;
+            while (tok_.nextType(type_) && type_ != "ENDSEC") {
+                kept.emplace_back(0, type_);
+                tok_.readGroup(group_);
+                kept.insert(kept.end(), group_.tags.begin(), group_.tags.end());
+            }
             if (type_ != "ENDSEC") throw ReadError{Acad::eEndOfFile, "section " + name + " not closed"};
+            DbAccess::store(db_).otherSections.emplace_back(name, std::move(kept));
         }
     }
     if (!sawEof) throw ReadError{Acad::eEndOfFile, "missing EOF: the file is truncated"};

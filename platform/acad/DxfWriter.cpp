@@ -332,6 +332,12 @@ std::string DxfWriter::run() {
     blocks();
     entities();
     objects();
+    for (const auto& [name, list] : DbAccess::store(db_).otherSections) {
+        str(0, "SECTION");
+        str(2, name);
+        tags(list);
+        str(0, "ENDSEC");
+    }
     str(0, "EOF");
     return std::move(out_);
 }

@@ -1,6 +1,6 @@
 // The structure of drawing files: handles (the dimension style's 105, handles the reader must
 // not give out twice), owners in the header or the body, names holding any byte, tables the
-// format does not define or repeats.
+// format does not define or repeats, sections the model does not know.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -274,6 +274,39 @@ TEST(DxfStructure, RepeatedAndUnknownTablesKeepTheirRecords) {
     EXPECT_EQ(blocksTwice.readDxf(twoBlocks), Acad::eDuplicateRecordName);
     EXPECT_NE(std::string(blocksTwice.lastErrorMessage()).find("block fan is defined twice"), std::string::npos)
         << blocksTwice.lastErrorMessage();
+}
+
+// Sections the model does not know (a preview image, another program's data) are written back
+// as read, after the drawing's own sections, and another reader still accepts the file.
+TEST(DxfStructure, UnknownSectionsAreWrittenBackAsRead) {
+    const std::string preview = "  0\nSECTION\n  2\nTHUMBNAILIMAGE\n 90\n4\n310\n0A0B0C0D\n  0\nENDSEC\n";
+    const std::string other =
+        "  0\nSECTION\n  2\nNUVDATA\n 70\n2\n  0\nNUVRECORD\n  1\n\xB7\xE7\xB9\xDC\n 10\n1.5\n 20\n2.5\n"
+        "  0\nNUVRECORD\n  1\nsecond\n  0\nENDSEC\n";
+    const std::string text = other +
+                             "  0\nSECTION\n  2\nENTITIES\n  0\nLINE\n  5\n40\n100\nAcDbEntity\n  8\n0\n100\nAcDbLine\n"
+                             " 10\n0.0\n 20\n0.0\n 30\n0.0\n 11\n1.0\n 21\n1.0\n 31\n0.0\n  0\nENDSEC\n" +
+                             preview + "  0\nEOF\n";
+    AcDbDatabase db(false);
+    ASSERT_EQ(db.readDxf(text), Acad::eOk) << db.lastErrorMessage();
+    std::string out = saveAndReread(db);
+    size_t objects = out.find("  2\nOBJECTS\n"), kept = out.find(other), image = out.find(preview);
+    ASSERT_NE(kept, std::string::npos) << out;
+    ASSERT_NE(image, std::string::npos) << out;
+    EXPECT_LT(objects, kept);
+    EXPECT_LT(kept, image) << "in the order read";
+    EXPECT_EQ(out.find("NUVDATA"), out.rfind("NUVDATA")) << "once";
+
+    // Unclosed, the section is refused like any other.
+    AcDbDatabase refused(false);
+    EXPECT_NE(refused.readDxf("  0\nSECTION\n  2\nNUVDATA\n  0\nNUVRECORD\n  0\nEOF\n"), Acad::eOk);
+
+    TempDir temp;
+    std::string path = temp.File("sections.dxf");
+    ASSERT_EQ(db.saveAs(path.c_str()), Acad::eOk);
+    std::string report = DxfPeer::python("dxf_peer.py", {"audit", path});
+    EXPECT_NE(report.find("ERRORS 0"), std::string::npos) << report;
+    EXPECT_NE(report.find("E LINE"), std::string::npos) << report;
 }
 
 }  // namespace
