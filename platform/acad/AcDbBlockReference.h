@@ -50,6 +50,12 @@ public:
 protected:
     void subAddedToDatabase(AcDbDatabase* db) override;
     void subErase(bool erasing) override;
+    // The undo copy names the same attributes; a clone copies them as new ones.
+    AcDbObject* undoCopy() const override {
+        auto* c = new AcDbBlockReference(*this);
+        c->attribs_.shareIds(attribs_);
+        return c;
+    }
 
 private:
     bool hasAttributes() const { return attribsFollow_ || !attribs_.empty(); }

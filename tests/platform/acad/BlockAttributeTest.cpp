@@ -4,10 +4,12 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "DxfPeer.h"
 #include "TempDir.h"
 #include "acad/AcDb.h"
+#include "acad/UndoLog.h"
 
 namespace {
 
@@ -125,6 +127,60 @@ TEST(BlockAttributes, MoveAndEraseWithTheirReference) {
     std::string out;
     d.db.writeDxf(out);
     EXPECT_EQ(out.find("  0\nATTRIB\n"), std::string::npos);
+}
+
+// Undone, a move and an erase bring the attributes back with their reference: the same
+// entities, in place, listed once.
+TEST(BlockAttributes, FollowTheirReferenceThroughUndo) {
+    Drawing d;
+    NUVAcad::UndoLog& log = NUVAcad::undoLogOf(&d.db);
+    log.beginCommand("MOVE");
+    AcDbBlockReference* ref = nullptr;
+    ASSERT_EQ(acdbOpenObject(ref, d.ref, AcDb::kForWrite), Acad::eOk);
+    ASSERT_EQ(ref->transformBy(AcGeMatrix3d::translation(AcGeVector3d(5, -2, 0))), Acad::eOk);
+    ref->close();
+    log.endCommand();
+    log.beginCommand("ERASE");
+    ASSERT_EQ(acdbOpenObject(ref, d.ref, AcDb::kForWrite), Acad::eOk);
+    ASSERT_EQ(ref->erase(), Acad::eOk);
+    ref->close();
+    log.endCommand();
+    ASSERT_TRUE(d.first.isErased());
+
+    auto attributes = [&] {
+        std::vector<AcDbObjectId> ids;
+        AcDbBlockReference* r = nullptr;
+        EXPECT_EQ(acdbOpenObject(r, d.ref, AcDb::kForRead), Acad::eOk);
+        if (!r) return ids;
+        std::unique_ptr<AcDbObjectIterator> it(r->attributeIterator());
+        for (it->start(); !it->done(); it->step()) ids.push_back(it->objectId());
+        r->close();
+        return ids;
+    };
+    auto position = [&](AcDbObjectId id) {
+        AcDbAttribute* a = nullptr;
+        EXPECT_EQ(acdbOpenObject(a, id, AcDb::kForRead), Acad::eOk);
+        AcGePoint3d p = a ? a->position() : AcGePoint3d(-1, -1, -1);
+        if (a) a->close();
+        return p;
+    };
+    const std::vector<AcDbObjectId> both = {d.first, d.second};
+    int done = 0;
+    ASSERT_EQ(log.undo(1, &done), Acad::eOk);
+    EXPECT_FALSE(d.first.isErased());
+    EXPECT_FALSE(d.second.isErased());
+    EXPECT_EQ(attributes(), both);
+    EXPECT_EQ(position(d.first), AcGePoint3d(15, 16, 0));
+    ASSERT_EQ(log.undo(1, &done), Acad::eOk);
+    EXPECT_EQ(attributes(), both);
+    EXPECT_EQ(position(d.first), AcGePoint3d(10, 18, 0));
+    EXPECT_EQ(position(d.second), AcGePoint3d(10, 17, 0));
+    EXPECT_EQ(d.db.numOpenObjects(), 0);
+    std::string out;
+    d.db.writeDxf(out);
+    size_t n = 0;
+    for (size_t at = out.find("  0\nATTRIB\n"); at != std::string::npos; at = out.find("  0\nATTRIB\n", at + 1)) ++n;
+    EXPECT_EQ(n, 2u);
 }
 
 // A reference read with (66 . 1) but no attribute before its SEQEND keeps both; one read
