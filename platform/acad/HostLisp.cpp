@@ -10,6 +10,7 @@
 #include "acad/AcEdOutput.h"
 #include "acad/AcEdPrompts.h"
 #include "acad/EntityPicking.h"
+#include "acad/AcEdSelectionSet.h"
 #include "acad/AdsFunctions.h"
 #include "acad/CommandProcessor.h"
 #include "acad/FindFile.h"
@@ -102,6 +103,20 @@ public:
         if (status == RTNORM) result = CString(text);
         return status;
     }
+
+    // Selection sets are the host's; a set AutoLISP no longer refers to is freed, so sets made
+    // in loops do not use up the host's limit.
+    int ssGet(const char* mode, const void* pt1, const void* pt2, const resbuf* filter, ads_name ss) override {
+        return acedSSGet(mode, pt1, pt2, filter, ss);
+    }
+    int ssAdd(const ads_name entity, const ads_name ss, ads_name result) override {
+        return acedSSAdd(entity, ss, result);
+    }
+    int ssDel(const ads_name entity, const ads_name ss) override { return acedSSDel(entity, ss); }
+    int ssLength(const ads_name ss, long* length) override { return acedSSLength(ss, length); }
+    int ssName(const ads_name ss, long index, ads_name entity) override { return acedSSName(ss, index, entity); }
+    int ssMemb(const ads_name entity, const ads_name ss) override { return acedSSMemb(entity, ss); }
+    int ssFree(const ads_name ss) override { return acedSSFree(ss); }
 
 private:
     static const char* StringArg(const resbuf* args, int index) {

@@ -14,6 +14,12 @@ bool LispValue::same(const LispValue& v) const {
     case LispType::Real: return u_.r == v.u_.r;
     case LispType::Symbol: return u_.sym == v.u_.sym;
     case LispType::Subr: return u_.subr == v.u_.subr;
+    // Entity names are made afresh on every reading, yet name the same entity.
+    case LispType::Ename: {
+        const long* a = as<LispEname>()->name;
+        const long* b = v.as<LispEname>()->name;
+        return a[0] == b[0] && a[1] == b[1];
+    }
     default: return u_.obj == v.u_.obj;
     }
 }

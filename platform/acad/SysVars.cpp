@@ -15,6 +15,7 @@
 #include "acad/AcDbEntity.h"
 #include "acad/AcDbSymbolTable.h"
 #include "acad/CommandProcessor.h"
+#include "acad/Display.h"
 #include "acad/HostInternal.h"
 #include "win/Encoding.h"
 #include "win/FileSystem.h"
@@ -279,21 +280,21 @@ void DefineHostVariables() {
         AcDbExtents e = ModelExtents(Db());
         return PutPoint(out, e.isValid() ? e.maxPoint() : AcGePoint3d(-1e20, -1e20, -1e20));
     }));
-    // Without a display the view is the one the drawing would open with: its extents, or the
-    // default 12 x 9 sheet of an empty drawing. The display model redefines both.
+    // The current view of the drawing's display.
     DefineSysVar(ReadOnly("VIEWCTR", RT3DPOINT, [](resbuf& out) {
-        if (!Db()) return false;
-        AcDbExtents e = ModelExtents(Db());
-        if (!e.isValid()) return PutPoint(out, AcGePoint3d(6, 4.5, 0));
-        AcGePoint3d a = e.minPoint(), b = e.maxPoint();
-        return PutPoint(out, AcGePoint3d((a.x + b.x) / 2, (a.y + b.y) / 2, 0));
+        return Db() && PutPoint(out, displayOf(Db()).viewCtr());
     }));
     DefineSysVar(ReadOnly("VIEWSIZE", RTREAL, [](resbuf& out) {
+        return Db() && PutReal(out, displayOf(Db()).viewSize());
+    }));
+    DefineSysVar(ReadOnly("SCREENSIZE", RTPOINT, [](resbuf& out) {
         if (!Db()) return false;
-        AcDbExtents e = ModelExtents(Db());
-        if (!e.isValid()) return PutReal(out, 9.0);
-        double h = e.maxPoint().y - e.minPoint().y;
-        return PutReal(out, h > 0 ? h : 1.0);
+        AcGePoint2d size = displayOf(Db()).screenSize();
+        out.restype = RTPOINT;
+        out.resval.rpoint[0] = size.x;
+        out.resval.rpoint[1] = size.y;
+        out.resval.rpoint[2] = 0;
+        return true;
     }));
     DefineSysVar(ReadOnly("CDATE", RTREAL, [](resbuf& out) {
         std::time_t t = std::time(nullptr);

@@ -61,6 +61,29 @@ TEST_F(Lisp, ValuesComeBackFromModuleFunctions) {
     for (const Case& c : cases) EXPECT_EQ(c.printed, Typed(c.expr)) << c.expr;
 }
 
+TEST_F(Lisp, EntityNamesAndSelectionSetsCrossBothWays) {
+    TempDir tmp;
+    WriteDrawing(tmp.File("Three.dxf"), 3);
+    ASSERT_EQ(Acad::eOk, acDocManager->appContextOpenDocument(tmp.File("Three.dxf").c_str()));
+    struct Case {
+        const char* expr;
+        const char* printed;
+    } cases[] = {
+        // RTENAME 5006, RTPICKS 5007
+        {"(probe-types (entlast) (ssget \"X\"))", "(5006 5007)"},
+        {"(eq (car (probe-echo (entlast))) (entlast))", "T"},
+        {"(cdr (assoc 10 (entget (car (probe-echo (entlast))))))", "(2.0 0.0 0.0)"},
+        {"(sslength (car (probe-echo (ssget \"X\"))))", "3"},
+        {"(progn (ssdel e ss) (list (sslength ss) (ssmemb e ss)))", "(2 nil)"},
+        {"(sslength (ssadd e ss))", "3"},
+        {"(sslength (ssadd))", "0"},
+        {"(ssname ss 3)", "nil"},
+    };
+    std::string named = Typed("(setq ss (ssget \"X\") e (ssname ss 0))");
+    EXPECT_EQ(0u, named.rfind("<Entity name: ", 0)) << named;
+    for (const Case& c : cases) EXPECT_EQ(c.printed, Typed(c.expr)) << c.expr;
+}
+
 TEST_F(Lisp, FunctionRegisteredWithAcedRegFuncIsCalledDirectly) {
     EXPECT_EQ("[probe] direct call\n\"direct\"", Typed("(probe-direct)"));
 }

@@ -5,6 +5,7 @@
 
 #include "Drawings.h"
 #include "HostFixture.h"
+#include "acad/Display.h"
 #include "TempDir.h"
 
 namespace {
@@ -168,11 +169,22 @@ TEST_F(Variables, ExtentsAndViewOfTheDrawing) {
     acedGetVar("EXTMAX", &rb);
     EXPECT_EQ(4, rb.resval.rpoint[0]);
     EXPECT_EQ(1, rb.resval.rpoint[1]);
+    // The view is the display's: a zoom shows in the variables at once.
+    ASSERT_EQ(Acad::eOk, NUVAcad::displayOf(acdbHostApplicationServices()->workingDatabase())
+                             .zoomCenter(AcGePoint3d(2, 0.5, 0), 1.5));
     acedGetVar("VIEWCTR", &rb);
+    EXPECT_EQ(RT3DPOINT, rb.restype);
     EXPECT_EQ(2, rb.resval.rpoint[0]);
     EXPECT_EQ(0.5, rb.resval.rpoint[1]);
     acedGetVar("VIEWSIZE", &rb);
-    EXPECT_EQ(1, rb.resval.rreal);
+    EXPECT_EQ(1.5, rb.resval.rreal);
+    ASSERT_EQ(Acad::eOk, NUVAcad::displayOf(acdbHostApplicationServices()->workingDatabase()).setScreenSize(800, 600));
+    acedGetVar("SCREENSIZE", &rb);
+    EXPECT_EQ(RTPOINT, rb.restype);
+    EXPECT_EQ(800, rb.resval.rpoint[0]);
+    EXPECT_EQ(600, rb.resval.rpoint[1]);
+    EXPECT_EQ(RTNORM, acedGetVar("VIEWSIZE", &rb));
+    EXPECT_EQ(1.5, rb.resval.rreal) << "a new screen size keeps the view's height";
 }
 
 TEST_F(Variables, WithoutADocumentDrawingVariablesHaveNoValue) {
