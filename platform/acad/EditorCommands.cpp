@@ -262,7 +262,7 @@ int Zoom() {
         es = d.zoomWindow(Wcs(a), Wcs(b));
     }
     if (es != Acad::eOk) {
-        PromptMessage("Invalid window specification.");
+        PromptMessage("The two corners do not make a window.");
         return RTERROR;
     }
     return RTNORM;
