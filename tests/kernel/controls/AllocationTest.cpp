@@ -1,37 +1,13 @@
 // Validation runs on every keystroke and repaint of a field, so it must not touch the heap: the
 // checks of every class allocate nothing, and validating a window's text allocates only the
 // text itself. This program counts the global allocation functions to hold the field to it.
-#include <cstdlib>
-#include <new>
+#include "CountingAllocator.h"
 
 #include "QtTestApp.h"
 #include "controls/MathEdit.h"
 #include "controls/SuperEdit.h"
 
-namespace {
-std::size_t g_allocations = 0;
-
-void* CountedAllocate(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return CountedAllocate(size); }
-void* operator new[](std::size_t size) { return CountedAllocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-// The library's temporary buffers (stable sorts) come from the non-throwing forms.
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    ++g_allocations;
-    return std::malloc(size ? size : 1);
-}
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept { return ::operator new(size, tag); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+using NUVTest::g_allocations;
 
 namespace {
 

@@ -2,27 +2,11 @@
 // program replaces the global allocation functions with counting ones to hold it to that.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <new>
+#include "CountingAllocator.h"
 
 #include "expr/MathString.h"
 
-namespace {
-std::size_t g_allocations = 0;
-
-void* CountedAllocate(std::size_t size) {
-    ++g_allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-}  // namespace
-
-void* operator new(std::size_t size) { return CountedAllocate(size); }
-void* operator new[](std::size_t size) { return CountedAllocate(size); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+using NUVTest::g_allocations;
 
 namespace {
 
