@@ -1,6 +1,7 @@
 // The grid's drop-down editor.
 #include "controls/InPlaceComboBox.h"
 
+#include "controls/InPlaceCell.h"
 #include "mfc/WindowApi.h"
 
 BEGIN_MESSAGE_MAP(CInPlaceComboBox, CComboBox)
@@ -24,19 +25,10 @@ bool CInPlaceComboBox::Commit() {
     CString text;
     const int sel = GetCurSel();
     if (sel != CB_ERR) GetLBText(sel, text);
-    CWnd* grid = GetParent();
-    if (!grid) return false;
-    // An accepted value closes the editor: this object is gone when the grid answers.
-    const HWND self = m_hWnd;
-    closing_ = true;
-    const bool accepted = grid->SendMessage(WM_LVEX_CELL, LVEX_COMMIT, reinterpret_cast<LPARAM>(&text)) == 0;
-    if (::IsWindow(self)) closing_ = false;
-    return accepted;
+    return NUVControls::CommitCellValue(*this, closing_, text);
 }
 
-void CInPlaceComboBox::Cancel() {
-    if (CWnd* grid = GetParent()) grid->SendMessage(WM_LVEX_CELL, LVEX_CANCEL, 0);
-}
+void CInPlaceComboBox::Cancel() { NUVControls::CancelCellEdit(*this); }
 
 void CInPlaceComboBox::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     switch (nChar) {

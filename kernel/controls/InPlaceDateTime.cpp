@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 
+#include "controls/InPlaceCell.h"
 #include "mfc/WindowApi.h"
 
 BEGIN_MESSAGE_MAP(CInPlaceDateTime, CDateTimeCtrl)
@@ -47,19 +48,10 @@ bool CInPlaceDateTime::Commit() {
     COleDateTime date;
     if (!GetTime(date)) return false;
     CString text = FormatCellDate(date);
-    CWnd* grid = GetParent();
-    if (!grid) return false;
-    // An accepted value closes the editor: this object is gone when the grid answers.
-    const HWND self = m_hWnd;
-    closing_ = true;
-    const bool accepted = grid->SendMessage(WM_LVEX_CELL, LVEX_COMMIT, reinterpret_cast<LPARAM>(&text)) == 0;
-    if (::IsWindow(self)) closing_ = false;
-    return accepted;
+    return NUVControls::CommitCellValue(*this, closing_, text);
 }
 
-void CInPlaceDateTime::Cancel() {
-    if (CWnd* grid = GetParent()) grid->SendMessage(WM_LVEX_CELL, LVEX_CANCEL, 0);
-}
+void CInPlaceDateTime::Cancel() { NUVControls::CancelCellEdit(*this); }
 
 void CInPlaceDateTime::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     switch (nChar) {

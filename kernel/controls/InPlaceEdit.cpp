@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "mfc/MessageBox.h"
+#include "controls/InPlaceCell.h"
 #include "mfc/WindowApi.h"
 
 BEGIN_MESSAGE_MAP(CInPlaceEdit, CEdit)
@@ -97,19 +98,10 @@ bool CInPlaceEdit::Commit() {
                 return false;
         }
     }
-    CWnd* grid = GetParent();
-    if (!grid) return false;
-    // An accepted value closes the editor: this object is gone when the grid answers.
-    const HWND self = m_hWnd;
-    closing_ = true;
-    const bool accepted = grid->SendMessage(WM_LVEX_CELL, LVEX_COMMIT, reinterpret_cast<LPARAM>(&text)) == 0;
-    if (::IsWindow(self)) closing_ = false;
-    return accepted;
+    return NUVControls::CommitCellValue(*this, closing_, text);
 }
 
-void CInPlaceEdit::Cancel() {
-    if (CWnd* grid = GetParent()) grid->SendMessage(WM_LVEX_CELL, LVEX_CANCEL, 0);
-}
+void CInPlaceEdit::Cancel() { NUVControls::CancelCellEdit(*this); }
 
 void CInPlaceEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
     switch (nChar) {
