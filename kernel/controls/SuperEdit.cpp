@@ -174,34 +174,27 @@ void CSuperEdit::GetAllValue(double& def, double& min, double& max) const {
     def = defaultValue, min = minValue, max = maxValue;
 }
 
-void CSuperEdit::SetInputFloat(double def, double min, double max, int empty, int tip, const char* text) {
-    SetValidCharSet(VVE_FLOAT);
+void CSuperEdit::SetInputNumber(VVEset set, double def, double min, double max, int empty, int tip,
+                                const char* text) {
+    SetValidCharSet(set);
     emptyValid = empty;
     rangeCheck = lengthCheck = valueCheck = 1;
     disableValidation = 0;
     SetAllValue(def, min, max);
     tipEnabled = tip;
     SetTipText(text);
+}
+
+void CSuperEdit::SetInputFloat(double def, double min, double max, int empty, int tip, const char* text) {
+    SetInputNumber(VVE_FLOAT, def, min, max, empty, tip, text);
 }
 
 void CSuperEdit::SetInputSInt(int def, int min, int max, int empty, int tip, const char* text) {
-    SetValidCharSet(VVE_SINT);
-    emptyValid = empty;
-    rangeCheck = lengthCheck = valueCheck = 1;
-    disableValidation = 0;
-    SetAllValue(def, min, max);
-    tipEnabled = tip;
-    SetTipText(text);
+    SetInputNumber(VVE_SINT, def, min, max, empty, tip, text);
 }
 
 void CSuperEdit::SetInputInt(int def, int min, int max, int empty, int tip, const char* text) {
-    SetValidCharSet(VVE_UINT);
-    emptyValid = empty;
-    rangeCheck = lengthCheck = valueCheck = 1;
-    disableValidation = 0;
-    SetAllValue(def, min, max);
-    tipEnabled = tip;
-    SetTipText(text);
+    SetInputNumber(VVE_UINT, def, min, max, empty, tip, text);
 }
 
 void CSuperEdit::SetInputFloatSim(double def, int empty, int tip, const char* text) {

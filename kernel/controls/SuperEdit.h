@@ -156,6 +156,8 @@ protected:
     static int BrushOf(int state);
     void AskParent(const char* text);
     void TellValidity();
+    // The numeric set-ups differ only in the class of characters they accept.
+    void SetInputNumber(VVEset set, double def, double min, double max, int empty, int tip, const char* text);
 
     CBrush brushes[6];
     int valid = 0;
