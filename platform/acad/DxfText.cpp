@@ -1,7 +1,8 @@
-// Decoding runs in two steps: the file's bytes become Unicode characters (UTF-8 strictly, a code
-// page through iconv), escapes among them are resolved, and the characters become GBK or
-// escapes. Files in GBK skip the first step: their bytes are kept as read and only the escapes
-// between whole characters are resolved (a GBK trail byte may be 0x5C, a backslash).
+// Decoding runs in two steps: the file's bytes become Unicode characters (UTF-8 strictly through
+// the project's codec, another code page through iconv), escapes among them are resolved, and the
+// characters become GBK (the project's codec again) or escapes. Files in GBK skip the first step:
+// their bytes are kept as read and only the escapes between whole characters are resolved (a GBK
+// trail byte may be 0x5C, a backslash).
 #include "acad/DxfText.h"
 
 #include <iconv.h>
@@ -12,6 +13,8 @@
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "win/Encoding.h"
 
 namespace NUVAcad {
 namespace {
@@ -39,7 +42,6 @@ Iconv* converter(const std::string& to, const std::string& from) {
     return slot->ok() ? slot.get() : nullptr;
 }
 
-Iconv* toGbk() { return converter("CP936", "UTF-32LE"); }
 
 const char kHex[] = "0123456789ABCDEF";
 
@@ -59,41 +61,35 @@ void appendEscapeFor(std::string& out, char32_t cp) {
     }
 }
 
-// GBK bytes of characters, in runs through one iconv call; a character GBK lacks becomes its
-// escape and the run goes on after it.
+// GBK bytes of characters, through the project's codec; a character GBK lacks (or a lone
+// surrogate) becomes its escape and the conversion goes on after it.
 void appendKernelChars(std::string& out, const char32_t* p, size_t n) {
-    size_t k = 0;
-    while (k < n) {
-        if (p[k] < 0x80) {
-            out += static_cast<char>(p[k++]);
-            continue;
+    std::u16string units;
+    units.reserve(n);
+    for (size_t k = 0; k < n; ++k) {
+        if (p[k] > 0xFFFF) {
+            char32_t v = p[k] - 0x10000;
+            units += static_cast<char16_t>(0xD800 + (v >> 10));
+            units += static_cast<char16_t>(0xDC00 + (v & 0x3FF));
+        } else {
+            units += static_cast<char16_t>(p[k]);
         }
-        size_t e = k;
-        while (e < n && p[e] >= 0x80) ++e;
-        Iconv* cv = toGbk();
-        if (!cv) {
-            for (; k < e; ++k) appendEscapeFor(out, p[k]);
-            continue;
+    }
+    std::u16string_view rest(units);
+    std::string gbk;
+    while (!rest.empty()) {
+        size_t bad = 0;
+        if (NUVWin::TryUtf16ToGbk(rest, gbk, &bad)) {
+            out += gbk;
+            return;
         }
-        iconv(cv->get(), nullptr, nullptr, nullptr, nullptr);
-        char* src = reinterpret_cast<char*>(const_cast<char32_t*>(p + k));
-        size_t srcLeft = (e - k) * 4;
-        while (srcLeft > 0) {
-            char buf[256];
-            char* dst = buf;
-            size_t dstLeft = sizeof buf;
-            size_t r = iconv(cv->get(), &src, &srcLeft, &dst, &dstLeft);
-            out.append(buf, static_cast<size_t>(dst - buf));
-            if (r != static_cast<size_t>(-1) || errno == E2BIG) continue;
-            // Not in GBK (or a lone surrogate): the escape, then the rest of the run.
-            char32_t cp;
-            std::memcpy(&cp, src, 4);
-            appendEscapeFor(out, cp);
-            src += 4;
-            srcLeft -= 4;
-            iconv(cv->get(), nullptr, nullptr, nullptr, nullptr);
-        }
-        k = e;
+        if (bad > 0 && NUVWin::TryUtf16ToGbk(rest.substr(0, bad), gbk)) out += gbk;
+        char32_t unit = rest[bad];
+        bool pair = unit >= 0xD800 && unit < 0xDC00 && bad + 1 < rest.size() && rest[bad + 1] >= 0xDC00 &&
+                    rest[bad + 1] < 0xE000;
+        if (pair) appendEscapeFor(out, 0x10000 + ((unit - 0xD800) << 10) + (rest[bad + 1] - 0xDC00));
+        else appendEscape(out, unit);
+        rest.remove_prefix(bad + (pair ? 2 : 1));
     }
 }
 
@@ -197,30 +193,18 @@ void putEscaped(char32_t cp, Sink&& put) {
 }
 
 bool decodeUtf8(std::string_view in, std::u32string& out, std::string& error) {
-    size_t k = 0;
-    while (k < in.size()) {
-        unsigned char c = static_cast<unsigned char>(in[k]);
-        if (c < 0x80) {
-            out += c;
-            ++k;
-            continue;
-        }
-        size_t n = (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-        char32_t cp = n == 2 ? c & 0x1F : n == 3 ? c & 0x0F : c & 0x07;
-        bool ok = n != 0 && k + n <= in.size();
-        for (size_t j = 1; ok && j < n; ++j) {
-            unsigned char t = static_cast<unsigned char>(in[k + j]);
-            ok = (t & 0xC0) == 0x80;
-            cp = cp << 6 | (t & 0x3F);
-        }
-        // Overlong forms, surrogates and values beyond Unicode are not UTF-8 either.
-        static const char32_t least[] = {0, 0, 0x80, 0x800, 0x10000};
-        if (!ok || cp < least[n] || cp > 0x10FFFF || (cp >= 0xD800 && cp < 0xE000)) {
-            error = "invalid UTF-8 at byte " + std::to_string(k + 1) + " of the value";
-            return false;
-        }
-        out += cp;
-        k += n;
+    std::u16string units;
+    size_t bad = 0;
+    if (!NUVWin::TryUtf8ToUtf16(in, units, &bad)) {
+        error = "invalid UTF-8 at byte " + std::to_string(bad + 1) + " of the value";
+        return false;
+    }
+    out.reserve(units.size());
+    for (size_t k = 0; k < units.size(); ++k) {
+        char32_t u = units[k];
+        // Well-formed input gives whole pairs.
+        if (u >= 0xD800 && u < 0xDC00 && k + 1 < units.size()) u = 0x10000 + ((u - 0xD800) << 10) + (units[++k] - 0xDC00);
+        out += u;
     }
     return true;
 }
