@@ -20,6 +20,17 @@ int RunWrite(Database& db, const std::string& sql, const WriteBinds& binds) {
     return sqlite3_changes(db.db);
 }
 
+// Whether a table has row ids: only a table declared WITHOUT ROWID lacks the column.
+bool HasRowId(Database& db, const std::string& table) {
+    sqlite3_stmt* st = nullptr;
+    std::string q = "SELECT rowid FROM " + Ident(table);
+    int rc = sqlite3_prepare_v2(db.db, q.c_str(), -1, &st, nullptr);
+    sqlite3_finalize(st);
+    if (rc == SQLITE_OK) return true;
+    if (std::string_view(sqlite3_errmsg(db.db)) == "no such column: rowid") return false;
+    db.RaiseEngine(rc, q);
+}
+
 [[noreturn]] void RaiseRowNotFound(const char* doing) {
     Raise(DB_E_CANTUPDATE,
           std::string("Row cannot be located for ") + doing + ". Some values may have been changed since it was last read.",
@@ -65,7 +76,8 @@ void RecordsetImpl::WriteInsert(std::size_t row) {
     }
     RunWrite(db, "INSERT INTO " + Ident(snap_->table) + (cols.empty() ? " DEFAULT VALUES" : " (" + cols + ") VALUES (" + marks + ")"),
              binds);
-    // Read the stored row back: self-numbered IDs and defaults become visible.
+    // Read the stored row back: self-numbered IDs and defaults become visible. It is found by its
+    // row id, or in a table without row ids by its primary key as written.
     sqlite3_int64 rowid = sqlite3_last_insert_rowid(db.db);
     std::string list;
     std::vector<std::size_t> idx;
@@ -74,22 +86,41 @@ void RecordsetImpl::WriteInsert(std::size_t row) {
         list += (list.empty() ? "" : ", ") + Ident(snap_->cols[c].baseColumn);
         idx.push_back(c);
     }
-    Statement back;
-    std::string q = "SELECT " + list + " FROM " + Ident(snap_->table) + " WHERE rowid = ?1";
-    // A table without row ids cannot be read back this way; the values written are kept then.
-    if (!list.empty() && sqlite3_prepare_v2(db.db, q.c_str(), -1, &back.stmt, nullptr) == SQLITE_OK) {
-        sqlite3_bind_int64(back.stmt, 1, rowid);
-        if (sqlite3_step(back.stmt) == SQLITE_ROW) {
-            for (std::size_t k = 0; k < idx.size(); ++k) {
-                ReadCellInto(back.stmt, static_cast<int>(k), snap_->cols[idx[k]], snap_->Cell(row, idx[k]));
+    std::string where;
+    WriteBinds keyBinds;
+    bool byRowId = HasRowId(db, snap_->table);
+    if (byRowId) {
+        where = "rowid = ?";
+    } else if (snap_->keyIsPrimary && !snap_->keyCols.empty()) {
+        for (int k : snap_->keyCols) {
+            auto c = static_cast<std::size_t>(k);
+            if (!changed_[c]) {
+                where.clear();
+                break;
             }
-            for (std::size_t c = 0; c < changed_.size(); ++c)
-                if (changed_[c] && snap_->cols[c].baseColumn.empty()) snap_->Set(row, c, editBuf_[c]);
-            return;
+            where += (where.empty() ? "" : " AND ") + Ident(snap_->cols[c].baseColumn) + " IS ?";
+            keyBinds.emplace_back(&editBuf_[c], snap_->cols[c].type);
         }
     }
+    if (list.empty() || where.empty()) {
+        // Nothing to read, or a key the engine chose and cannot tell: the values written stand.
+        for (std::size_t c = 0; c < changed_.size(); ++c)
+            if (changed_[c]) snap_->Set(row, c, editBuf_[c]);
+        return;
+    }
+    Statement back;
+    std::string q = "SELECT " + list + " FROM " + Ident(snap_->table) + " WHERE " + where;
+    db.Prepare(q, back);
+    if (byRowId) sqlite3_bind_int64(back.stmt, 1, rowid);
+    for (std::size_t i = 0; i < keyBinds.size(); ++i)
+        BindValue(back.stmt, static_cast<int>(i + 1), *keyBinds[i].first, keyBinds[i].second);
+    // The row was just written: not finding it means a trigger took it away, which the caller must hear.
+    if (!db.Step(back, q)) RaiseRowNotFound("reading back");
+    for (std::size_t k = 0; k < idx.size(); ++k) {
+        ReadCellInto(back.stmt, static_cast<int>(k), snap_->cols[idx[k]], snap_->Cell(row, idx[k]));
+    }
     for (std::size_t c = 0; c < changed_.size(); ++c)
-        if (changed_[c]) snap_->Set(row, c, editBuf_[c]);
+        if (changed_[c] && snap_->cols[c].baseColumn.empty()) snap_->Set(row, c, editBuf_[c]);
 }
 
 void RecordsetImpl::WriteUpdate(std::size_t row) {

@@ -211,6 +211,31 @@ TEST(Counters, NumberNewRowsWhateverTheKey) {
     EXPECT_EQ(Shell(db, "SELECT group_concat(Name || ID) FROM Own", &status), "p1,r3\n");
 }
 
+// A new row is read back from the table, whichever way the table locates its rows: by row id, or
+// in a table without row ids by the key written; a row that vanished on the way is reported.
+TEST(ReadBack, NewRowsAreReadFromTheTable) {
+    TempDir dir;
+    std::string db = dir.Touch("readback.mdb");
+    _ConnectionPtr conn = Connect(db);
+    Exec(conn, "CREATE TABLE Spec (Code TEXT(8) PRIMARY KEY, Qty LONG DEFAULT 5) WITHOUT ROWID");
+    Exec(conn, "CREATE TABLE Log (Code TEXT(8), Qty LONG DEFAULT 7)");
+    Exec(conn, "CREATE TABLE Gone (Code TEXT(8), Qty LONG DEFAULT 7)");
+    Exec(conn, "CREATE TRIGGER vanish AFTER INSERT ON Gone BEGIN DELETE FROM Gone; END");
+
+    _RecordsetPtr spec = OpenRs(conn, "select * from Spec", adOpenKeyset);
+    ADO_TRY(spec->AddNew("Code", "S1"));
+    EXPECT_EQ(Long(spec, "Qty"), 5) << "the default comes from the table";
+    _RecordsetPtr log = OpenRs(conn, "select * from Log", adOpenKeyset);
+    ADO_TRY(log->AddNew("Code", "L1"));
+    EXPECT_EQ(Long(log, "Qty"), 7);
+    _RecordsetPtr gone = OpenRs(conn, "select * from Gone", adOpenKeyset);
+    std::string d;
+    EXPECT_EQ(ErrorOf([&] { gone->AddNew("Code", "G1"); }, &d), static_cast<std::uint32_t>(DB_E_CANTUPDATE));
+    EXPECT_NE(d.find("reading back"), std::string::npos) << d;
+    int status = -1;
+    EXPECT_EQ(Shell(db, "SELECT Code || Qty FROM Spec", &status), "S15\n");
+}
+
 // Rows of a join take changes when each table written to has its whole primary key in the rows;
 // one change touching two tables is written to both or neither.
 TEST(Joins, ChangesGoToEachTableByItsKey) {
