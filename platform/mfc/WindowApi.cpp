@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QCursor>
 
+#include <algorithm>
 #include <atomic>
 #include <deque>
 
@@ -313,8 +314,9 @@ UINT_PTR NUVMfc::SetWindowTimer(HWND hWnd, UINT_PTR nIDEvent, UINT elapse, TIMER
     WindowRecord* rec = Checked(hWnd);
     if (!rec || !rec->hook) return 0;
     if (auto it = rec->timers.find(nIDEvent); it != rec->timers.end()) rec->hook->killTimer(it->second);
-    // The platform never fires a timer faster than every 10 ms.
-    const int qtId = rec->hook->startTimer(static_cast<int>(std::max<UINT>(elapse, 10)));
+    // The platform never fires a timer faster than every 10 ms, and a longer interval than the
+    // longest it keeps (0x7FFFFFFF ms) is that longest one.
+    const int qtId = rec->hook->startTimer(static_cast<int>(std::clamp<UINT>(elapse, 10, 0x7FFFFFFF)));
     if (!qtId) return 0;
     rec->timers[nIDEvent] = qtId;
     rec->timerProcs[nIDEvent] = proc;

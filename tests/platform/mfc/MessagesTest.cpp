@@ -74,6 +74,7 @@ class Frame : public CWnd {
 public:
     int changes = 0;
     int timers = 0;
+    int zeroTimers = 0;
     std::vector<std::pair<WPARAM, LPARAM>> app;
 
 protected:
@@ -84,6 +85,7 @@ protected:
     }
     void OnTimer(UINT_PTR id) {
         if (id == 7) ++timers;
+        if (id == 0) ++zeroTimers;
     }
     DECLARE_MESSAGE_MAP()
 };
@@ -227,6 +229,22 @@ TEST_F(MessagesTest, TimerMessagesArriveUntilKilled) {
     QTest::qWait(40);
     EXPECT_EQ(frame.timers, seen);
     EXPECT_FALSE(frame.KillTimer(7));
+}
+
+// Event id 0 is an id like any other: its messages carry 0 and KillTimer(0) stops them. An
+// interval beyond the longest one is the longest one, not a refusal.
+TEST_F(MessagesTest, TimerIdZeroAndTheLongestInterval) {
+    EXPECT_NE(frame.SetTimer(0, 10), 0u);
+    QTest::qWait(60);
+    EXPECT_GE(frame.zeroTimers, 2);
+    EXPECT_TRUE(frame.KillTimer(0));
+    const int seen = frame.zeroTimers;
+    QTest::qWait(40);
+    EXPECT_EQ(frame.zeroTimers, seen);
+    EXPECT_EQ(frame.SetTimer(7, 0xFFFFFFFFu), 7u);
+    QTest::qWait(30);
+    EXPECT_EQ(frame.timers, 0);
+    EXPECT_TRUE(frame.KillTimer(7));
 }
 
 TEST_F(MessagesTest, EditContextMenuIsAnsweredLikeAnyMenu) {
