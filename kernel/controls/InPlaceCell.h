@@ -14,4 +14,28 @@ bool CommitCellValue(CWnd& editor, bool& closing, CString& text);
 // Tells the editor's grid that editing ends without a value.
 void CancelCellEdit(CWnd& editor);
 
+// The keys every editor answers alike: Enter commits, Escape cancels, Tab (and Up and Down when
+// `arrowsToGrid`) moves the grid's cursor, which commits first. False for any other key, which
+// the editor's own control handles.
+template <class Editor>
+bool HandleCellKey(Editor& editor, UINT key, bool arrowsToGrid) {
+    switch (key) {
+        case VK_RETURN:
+            editor.Commit();
+            return true;
+        case VK_ESCAPE:
+            editor.Cancel();
+            return true;
+        case VK_UP:
+        case VK_DOWN:
+            if (!arrowsToGrid) return false;
+            [[fallthrough]];
+        case VK_TAB:
+            if (CWnd* grid = editor.GetParent()) grid->SendMessage(WM_KEYDOWN, key, 0);
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace NUVControls

@@ -31,19 +31,7 @@ bool CInPlaceComboBox::Commit() {
 void CInPlaceComboBox::Cancel() { NUVControls::CancelCellEdit(*this); }
 
 void CInPlaceComboBox::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-    switch (nChar) {
-        case VK_RETURN:
-            Commit();
-            return;
-        case VK_ESCAPE:
-            Cancel();
-            return;
-        case VK_TAB:
-            if (CWnd* grid = GetParent()) grid->SendMessage(WM_KEYDOWN, nChar, 0);
-            return;
-        default:
-            CComboBox::OnKeyDown(nChar, nRepCnt, nFlags);
-    }
+    if (!NUVControls::HandleCellKey(*this, nChar, false)) CComboBox::OnKeyDown(nChar, nRepCnt, nFlags);
 }
 
 void CInPlaceComboBox::OnKillFocus(CWnd* newWnd) {

@@ -54,19 +54,7 @@ bool CInPlaceDateTime::Commit() {
 void CInPlaceDateTime::Cancel() { NUVControls::CancelCellEdit(*this); }
 
 void CInPlaceDateTime::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-    switch (nChar) {
-        case VK_RETURN:
-            Commit();
-            return;
-        case VK_ESCAPE:
-            Cancel();
-            return;
-        case VK_TAB:
-            if (CWnd* grid = GetParent()) grid->SendMessage(WM_KEYDOWN, nChar, 0);
-            return;
-        default:
-            CDateTimeCtrl::OnKeyDown(nChar, nRepCnt, nFlags);
-    }
+    if (!NUVControls::HandleCellKey(*this, nChar, false)) CDateTimeCtrl::OnKeyDown(nChar, nRepCnt, nFlags);
 }
 
 void CInPlaceDateTime::OnKillFocus(CWnd* newWnd) {

@@ -104,22 +104,7 @@ bool CInPlaceEdit::Commit() {
 void CInPlaceEdit::Cancel() { NUVControls::CancelCellEdit(*this); }
 
 void CInPlaceEdit::OnKeyDown(UINT nChar, UINT nRepCnt, UINT nFlags) {
-    switch (nChar) {
-        case VK_RETURN:
-            Commit();
-            return;
-        case VK_ESCAPE:
-            Cancel();
-            return;
-        case VK_UP:
-        case VK_DOWN:
-        case VK_TAB:
-            // The grid moves its cursor, committing this editor's value first.
-            if (CWnd* grid = GetParent()) grid->SendMessage(WM_KEYDOWN, nChar, 0);
-            return;
-        default:
-            CEdit::OnKeyDown(nChar, nRepCnt, nFlags);
-    }
+    if (!NUVControls::HandleCellKey(*this, nChar, true)) CEdit::OnKeyDown(nChar, nRepCnt, nFlags);
 }
 
 void CInPlaceEdit::OnKillFocus(CWnd* newWnd) {
