@@ -192,23 +192,6 @@ int CListCtrlEx::InsertItem(const LVITEMA* item) {
     return at;
 }
 
-int CListCtrlEx::InsertItem(int row, LPCSTR text) { return InsertItem(LVIF_TEXT, row, text, 0, 0, 0, 0); }
-int CListCtrlEx::InsertItem(int row, LPCSTR text, int image) {
-    return InsertItem(LVIF_TEXT | LVIF_IMAGE, row, text, 0, 0, image, 0);
-}
-
-int CListCtrlEx::InsertItem(UINT mask, int row, LPCSTR text, UINT state, UINT stateMask, int image, LPARAM param) {
-    LVITEMA item{};
-    item.mask = mask;
-    item.iItem = row;
-    item.pszText = const_cast<LPSTR>(text);
-    item.state = state;
-    item.stateMask = stateMask;
-    item.iImage = image;
-    item.lParam = param;
-    return InsertItem(&item);
-}
-
 int CListCtrlEx::InsertItem(int row) {
     if (!IsAllowAddItem()) return -1;
     const int count = CListCtrl::GetItemCount();

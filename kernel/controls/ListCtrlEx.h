@@ -81,10 +81,9 @@ public:
     int InsertColumn(int column, LPCSTR heading, int format = LVCFMT_LEFT, int width = -1, int subItem = -1);
     BOOL DeleteColumn(int column);
     int GetColumnCount() const;
-    int InsertItem(const LVITEMA* item);
-    int InsertItem(int row, LPCSTR text);
-    int InsertItem(int row, LPCSTR text, int image);
-    int InsertItem(UINT mask, int row, LPCSTR text, UINT state, UINT stateMask, int image, LPARAM param);
+    // The list's other overloads come here too, so the row numbers follow any insertion.
+    int InsertItem(const LVITEMA* item) override;
+    using CListCtrl::InsertItem;
     // Inserts an empty row at row (-1: the selected row), selects it and tells the parent.
     int InsertItem(int row);
     BOOL DeleteItem(int row);

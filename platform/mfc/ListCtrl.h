@@ -37,8 +37,8 @@ public:
     BOOL SetColumnOrderArray(int count, LPINT order);
     CHeaderCtrl* GetHeaderCtrl() const;
 
-    // Items.
-    int InsertItem(const LVITEMA* item);
+    // Items. Every overload inserts through the first, which a derived list may take over.
+    virtual int InsertItem(const LVITEMA* item);
     int InsertItem(int index, LPCSTR text);
     int InsertItem(int index, LPCSTR text, int image);
     int InsertItem(UINT mask, int index, LPCSTR text, UINT state, UINT stateMask, int image, LPARAM param);
