@@ -13,8 +13,8 @@
 #include <QWheelEvent>
 
 #include <algorithm>
+#include <bitset>
 #include <cstdio>
-#include <set>
 
 #include "mfc/EventHook.h"
 #include "mfc/MfcInternal.h"
@@ -30,7 +30,7 @@ thread_local std::vector<std::pair<QObject*, QEvent*>> t_passing;
 struct InputState {
     Qt::KeyboardModifiers modifiers;
     Qt::MouseButtons buttons;
-    std::set<UINT> keysDown;
+    std::bitset<256> keysDown;  // by virtual-key code; a set would allocate on every key press
 };
 thread_local InputState t_input;
 
@@ -228,7 +228,10 @@ void SendToWidget(QObject* target, QEvent* event) {
     struct Pop {
         ~Pop() { t_passing.pop_back(); }
     } pop;
-    QCoreApplication::sendEvent(target, event);
+    // An event the platform delivered goes on as the platform's: sendEvent would mark it as the
+    // program's own, and Qt then checks a key press against every shortcut a second time.
+    if (event->spontaneous()) QCoreApplication::instance()->notify(target, event);
+    else QCoreApplication::sendEvent(target, event);
 }
 
 BOOL WalkPreTranslate(MSG& msg) {
@@ -318,10 +321,7 @@ bool WindowHook::Key(QObject* watched, QEvent* event) {
     const UINT vk = VkFromQt(k);
     const bool up = event->type() == QEvent::KeyRelease;
     const bool sys = (k->modifiers() & Qt::AltModifier) && !(k->modifiers() & Qt::ControlModifier);
-    if (vk) {
-        if (up) t_input.keysDown.erase(vk);
-        else t_input.keysDown.insert(vk);
-    }
+    if (vk && vk < t_input.keysDown.size()) t_input.keysDown.set(vk, !up);
     event->accept();
     const LPARAM lp = KeyLParam(k, vk, up);
     if (up) {
@@ -444,7 +444,7 @@ SHORT GetKeyState(int vk) {
         case VK_LBUTTON: down = t_input.buttons & Qt::LeftButton; break;
         case VK_RBUTTON: down = t_input.buttons & Qt::RightButton; break;
         case VK_MBUTTON: down = t_input.buttons & Qt::MiddleButton; break;
-        default: down = t_input.keysDown.count(static_cast<UINT>(vk)) != 0; break;
+        default: down = vk >= 0 && static_cast<std::size_t>(vk) < t_input.keysDown.size() && t_input.keysDown[vk]; break;
     }
     return down ? static_cast<SHORT>(0x8000) : 0;
 }

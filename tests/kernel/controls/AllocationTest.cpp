@@ -3,6 +3,9 @@
 // text itself. This program counts the global allocation functions to hold the field to it.
 #include "CountingAllocator.h"
 
+#include <QLineEdit>
+#include <QTest>
+
 #include "QtTestApp.h"
 #include "controls/MathEdit.h"
 #include "controls/SuperEdit.h"
@@ -54,6 +57,35 @@ TEST_F(WindowAllocation, ValidatingAFieldAllocatesOnlyItsText) {
     const std::size_t small = g_allocations;
     field.DoValidation(0);
     EXPECT_EQ(g_allocations - small, 0u);  // a short text lives inside the string itself
+}
+
+// A keystroke in a validated field costs the heap no more than one in a bare line edit: the
+// framework's delivery of the key (messages, key state, the widget's own handling) adds nothing.
+TEST_F(WindowAllocation, AKeystrokeAllocatesNoMoreThanInABareLineEdit) {
+    CWnd parent;
+    ASSERT_TRUE(parent.CreateEx(0, nullptr, "p", WS_OVERLAPPEDWINDOW, CRect(0, 0, 400, 100), nullptr, 0));
+    CSuperEdit field;
+    ASSERT_TRUE(field.Create(WS_CHILD | WS_VISIBLE | WS_BORDER, CRect(5, 5, 390, 30), &parent, 1));
+    field.SetInputFloat(5, 0, 1e30, 1, 0, nullptr);
+    auto* bare = new QLineEdit(parent.GetQWidget());
+    parent.ShowWindow(SW_SHOW);
+    const std::string keys = "1234.5678";
+    auto type = [&](QWidget* w) {
+        const std::size_t before = g_allocations;
+        for (char c : keys) QTest::keyClick(w, c);
+        return g_allocations - before;
+    };
+    for (int warm = 0; warm < 2; ++warm) {  // glyphs and caches the first keys fill
+        field.SetWindowText("");
+        bare->clear();
+        type(field.GetQWidget());
+        type(bare);
+    }
+    field.SetWindowText("");
+    bare->clear();
+    const std::size_t inField = type(field.GetQWidget());
+    const std::size_t inBare = type(bare);
+    EXPECT_LE(inField, inBare) << keys.size() << " keys";
 }
 
 }  // namespace
