@@ -2,12 +2,10 @@
 // this file, run with Debian's own Python): saves a database and returns ezdxf's report.
 #pragma once
 
-#include <array>
-#include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 
+#include "RunCommand.h"
 #include "acad/AcDbDatabase.h"
 
 namespace DrawingRecords {
@@ -18,14 +16,8 @@ inline std::string Report(AcDbDatabase& db, const std::string& file, const std::
     if (db.saveAs(file.c_str()) != Acad::eOk) return "save failed: " + std::string(db.lastErrorMessage());
     const char* src = std::getenv("NUV_SOURCE_DIR");
     std::string cmd = "/usr/bin/python3 " + std::string(src ? src : ".") + "/tests/support/drawing_records.py " +
-                      command + " '" + file + "' " + args + " 2>&1";
-    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
-    std::string out;
-    if (!p) return out;
-    std::array<char, 4096> buf;
-    std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p.get())) > 0) out.append(buf.data(), n);
-    return out;
+                      command + " " + NUVTest::ShellWord(file) + " " + args + " 2>&1";
+    return NUVTest::RunCommand(cmd).out;
 }
 
 }  // namespace DrawingRecords

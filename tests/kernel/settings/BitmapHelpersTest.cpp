@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "RunCommand.h"
 #include "TempDir.h"
 #include "settings/BitmapHelpers.h"
 
@@ -183,12 +184,9 @@ Decoded Decode(const void* data, unsigned long size) {
     std::string cmd = "/usr/bin/python3 " + std::string(source ? source : ".") +
                       "/tests/kernel/settings/bmp_reader.py '" + path + "' 2>&1";
     Decoded d;
-    FILE* p = popen(cmd.c_str(), "r");
-    std::string out;
-    char buf[4096];
-    std::size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-    EXPECT_EQ(pclose(p), 0) << out;
+    const NUVTest::CommandOutput reader = NUVTest::RunCommand(cmd);
+    const std::string& out = reader.out;
+    EXPECT_EQ(reader.status, 0) << out;
     std::istringstream in(out);
     std::string line;
     bool pixels = false;

@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "AdoTestUtil.h"
+#include "RunCommand.h"
 #include "ado/RowsetXml.h"
 #include "com/OleDateTime.h"
 #include "win/Encoding.h"
@@ -207,12 +208,9 @@ TEST(AdoXml, TextXmlCannotCarryIsRefusedNamingFieldAndRow) {
     std::string cmd = "/usr/bin/python3 -c \"import sys, xml.dom.minidom as m; "
                       "r = m.parse(sys.argv[1]).getElementsByTagName('z:row')[0]; "
                       "sys.stdout.buffer.write(r.getAttribute('Note').encode('utf-16-le'))\" '" + peer.File("edge.xml") + "'";
-    FILE* p = popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    std::string out;
-    char buf[256];
-    for (std::size_t n; (n = fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
-    ASSERT_EQ(pclose(p), 0) << "expat refused the file";
+    const NUVTest::CommandOutput peerRead = NUVTest::RunCommand(cmd);
+    ASSERT_EQ(peerRead.status, 0) << "expat refused the file";
+    const std::string& out = peerRead.out;
     EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(out.data()), out.size() / 2), edge);
 
     // Through a record set: the save fails with the reason and leaves no file.

@@ -7,6 +7,8 @@
 #include <map>
 #include <string>
 
+#include "RunCommand.h"
+
 struct XlsxFacts {
     bool ok = false;
     std::string output;
@@ -27,11 +29,9 @@ inline XlsxFacts ReadWithOpenpyxl(const std::string& path) {
     const char* src = std::getenv("NUV_SOURCE_DIR");
     std::string script = std::string(src ? src : ".") + "/tests/platform/excel/xlsx_dump.py";
     std::string cmd = "/usr/bin/python3 '" + script + "' '" + path + "' 2>&1";
-    FILE* p = popen(cmd.c_str(), "r");
-    if (!p) return r;
-    char buf[4096];
-    while (std::fgets(buf, sizeof buf, p)) r.output += buf;
-    r.ok = pclose(p) == 0;
+    NUVTest::CommandOutput run = NUVTest::RunCommand(cmd);
+    r.output = std::move(run.out);
+    r.ok = run.status == 0;
     std::size_t pos = 0;
     while (pos < r.output.size()) {
         std::size_t nl = r.output.find('\n', pos);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 
 #include "QtTestApp.h"
+#include "RunCommand.h"
 #include "mfc/Afx.h"
 
 namespace {
@@ -303,12 +304,9 @@ TEST(MessageBoxWithoutDisplay, GoesToStandardError) {
     const std::string command =
         "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= NUV_TEST_NO_DISPLAY_CHILD=1 /proc/" +
         std::to_string(getpid()) + "/exe --gtest_filter=MessageBoxWithoutDisplay.* 2>&1";
-    FILE* child = popen(command.c_str(), "r");
-    ASSERT_NE(child, nullptr);
-    std::string output;
-    char buffer[512];
-    while (std::fgets(buffer, sizeof buffer, child)) output += buffer;
-    EXPECT_EQ(pclose(child), 0) << output;
+    const NUVTest::CommandOutput child = NUVTest::RunCommand(command);
+    const std::string& output = child.out;
+    EXPECT_EQ(child.status, 0) << output;
     EXPECT_NE(output.find("NUV: \xE6\xB5\x8B\xE8\xAF\x95\n"), std::string::npos) << output;  // 测试 in UTF-8
 }
 

@@ -7,6 +7,7 @@
 
 #include <random>
 
+#include "RunCommand.h"
 #include "TempDir.h"
 
 namespace {
@@ -189,12 +190,9 @@ TEST(Csv, PythonReadsWhatWeWriteAndWeReadWhatItWrites) {
                             "print(len(rows),rows[1][1]==\"a,b \\\"c\\\"\\nd\",rows[3][1]==\"x\\r\\ny\")\n"
                             "csv.writer(open(sys.argv[2],\"w\",newline=\"\",encoding=\"utf-8\"),quoting=csv.QUOTE_ALL).writerows(rows)' '" +
                             ours + "' '" + theirs + "'";
-    FILE* p = popen(cmd.c_str(), "r");
-    ASSERT_NE(p, nullptr);
-    char buf[256] = {};
-    std::string out;
-    while (fgets(buf, sizeof buf, p)) out += buf;
-    ASSERT_EQ(pclose(p), 0) << out;
+    const NUVTest::CommandOutput peer = NUVTest::RunCommand(cmd);
+    const std::string& out = peer.out;
+    ASSERT_EQ(peer.status, 0) << out;
     EXPECT_EQ(out, "4 True True\n");
     const std::string written = ReadAll(theirs);
     ASSERT_NE(written.find("\"id\",\"note\""), std::string::npos) << written;

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <string>
 
+#include "RunCommand.h"
 #include "TempDir.h"
 
 namespace {
@@ -29,13 +30,8 @@ protected:
         return Capture(cmd);
     }
     static Result Capture(const std::string& cmd) {
-        Result r{-1, ""};
-        FILE* p = popen(cmd.c_str(), "r");
-        char buf[512];
-        while (p && fgets(buf, sizeof buf, p)) r.out += buf;
-        int rc = p ? pclose(p) : -1;
-        r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-        return r;
+        NUVTest::CommandOutput run = NUVTest::RunCommand(cmd);
+        return {run.status, std::move(run.out)};
     }
     std::string Shell(const std::string& sql) const { return Shell("d.mdb", sql); }
     std::string Shell(const std::string& db, const std::string& sql) const {
