@@ -19,7 +19,7 @@ void MakeDrawingSlide() {
 
     ads_name all;
     if (acedSSGet("X", nullptr, nullptr, nullptr, all) != RTNORM) {
-        acutPrintf(NUV_GBK("\n***放弃选择***"));
+        acutPrintf("%s", static_cast<LPCSTR>(NUV_GBK("\n***放弃选择***")));
         return;
     }
     ads_point lo, hi;
