@@ -10,6 +10,7 @@
 #include "acad/AcDbSymbolTable.h"
 #include "acad/DbInternal.h"
 #include "acad/UndoLog.h"
+#include "win/Tick.h"
 
 namespace NUVAcad {
 
@@ -33,13 +34,21 @@ void Display::changeView(const DisplayView& v, bool remember) {
         previous_.push_back(view_);
         if (previous_.size() > kPreviousViews) previous_.erase(previous_.begin());
     }
+    DisplayChange c;
+    c.kind = DisplayChange::Kind::View;
+    c.tick = willChange();
     view_ = v;
     temp_.clear();
     slide_.reset();
     ++counters_.viewChanges;
+    changed(c);
     undoLogOf(db_).recordCustom([this, old, oldPrevious] {
+        DisplayChange back;
+        back.kind = DisplayChange::Kind::View;
+        back.tick = willChange();
         view_ = old;
         previous_ = oldPrevious;
+        changed(back);
     });
 }
 
@@ -137,7 +146,7 @@ void Display::setState(AcDbObjectId id, uint8_t state) {
 }
 
 void Display::redrawEntity(AcDbObjectId id, int mode) {
-    uint8_t s = stateOf(id);
+    uint8_t old = stateOf(id), s = old;
     switch (mode) {
     case 1: s &= ~kBlanked; break;
     case 2: s |= kBlanked; break;
@@ -145,29 +154,132 @@ void Display::redrawEntity(AcDbObjectId id, int mode) {
     case 4: s &= ~(kHighlighted | kBlanked); break;
     default: return;
     }
+    DisplayChange c;
+    c.kind = DisplayChange::Kind::Entity;
+    c.tick = willChange();
+    c.id = id;
+    c.oldState = old;
+    c.state = s;
     setState(id, s);
     ++counters_.entityRedraws;
+    changed(c);
 }
 
 void Display::updateEntity(AcDbObjectId id) {
-    setState(id, stateOf(id) & ~kBlanked);
+    DisplayChange c;
+    c.kind = DisplayChange::Kind::Entity;
+    c.tick = willChange();
+    c.id = id;
+    c.oldState = stateOf(id);
+    c.state = c.oldState & ~kBlanked;
+    setState(id, c.state);
     ++counters_.entityUpdates;
+    changed(c);
 }
 
 void Display::redrawAll() {
+    DisplayChange c;
+    c.kind = DisplayChange::Kind::Redraw;
+    c.tick = willChange();
     temp_.clear();
     slide_.reset();
     ++counters_.fullRedraws;
+    changed(c);
 }
 
 void Display::regenAll() {
+    unsigned long long tick = willChange();
     temp_.clear();
     slide_.reset();
+    std::vector<DisplayChange> unblanked;
     for (auto it = states_.begin(); it != states_.end();) {
+        if (it->second & kBlanked) {
+            DisplayChange c;
+            c.kind = DisplayChange::Kind::Entity;
+            c.tick = tick;
+            c.id = it->first;
+            c.oldState = it->second;
+            c.state = it->second & ~kBlanked;
+            unblanked.push_back(c);
+        }
         it->second &= ~kBlanked;
         it = it->second == 0 ? states_.erase(it) : std::next(it);
     }
     ++counters_.regens;
+    for (const DisplayChange& c : unblanked) changed(c);
+    DisplayChange c;
+    c.kind = DisplayChange::Kind::Regen;
+    c.tick = tick;
+    changed(c);
+}
+
+void Display::updateDisplay() {
+    DisplayChange c;
+    c.kind = DisplayChange::Kind::Update;
+    c.tick = willChange();
+    ++counters_.updates;
+    changed(c);
+}
+
+void Display::addTempVector(const TempVector& v) {
+    DisplayChange c;
+    c.kind = DisplayChange::Kind::TempVector;
+    c.tick = willChange();
+    temp_.push_back(v);
+    changed(c);
+}
+
+void Display::showSlide(std::shared_ptr<const Slide> slide) {
+    DisplayChange c;
+    c.kind = DisplayChange::Kind::Slide;
+    c.tick = willChange();
+    slide_ = std::move(slide);
+    changed(c);
+}
+
+// ---- Watching and history ----
+
+void Display::addWatcher(DisplayWatcher* w) {
+    if (w && std::find(watchers_.begin(), watchers_.end(), w) == watchers_.end()) watchers_.push_back(w);
+}
+
+void Display::removeWatcher(DisplayWatcher* w) { std::erase(watchers_, w); }
+
+unsigned long long Display::willChange() {
+    unsigned long long tick = GetTickCount64();
+    // A copy: a watcher may remove itself while it is told.
+    std::vector<DisplayWatcher*> ws = watchers_;
+    for (DisplayWatcher* w : ws) w->displayWillChange(*this, tick);
+    return tick;
+}
+
+void Display::changed(const DisplayChange& c) {
+    if (historyRunning_) history_.push_back(c);
+    std::vector<DisplayWatcher*> ws = watchers_;
+    for (DisplayWatcher* w : ws) w->displayChanged(*this, c);
+}
+
+void Display::startHistory() {
+    historyRunning_ = true;
+    historyStart_ = states_;
+    history_.clear();
+}
+
+void Display::stopHistory() { historyRunning_ = false; }
+
+uint8_t Display::stateAt(AcDbObjectId id, unsigned long long tick) const {
+    // Changes are appended in time order, so the last one at or before the tick is the answer.
+    for (auto it = history_.rbegin(); it != history_.rend(); ++it)
+        if (it->kind == DisplayChange::Kind::Entity && it->id == id && it->tick <= tick) return it->state;
+    auto it = historyStart_.find(id);
+    return it == historyStart_.end() ? 0 : it->second;
+}
+
+std::vector<std::pair<unsigned long long, uint8_t>> Display::timeline(AcDbObjectId id) const {
+    std::vector<std::pair<unsigned long long, uint8_t>> out;
+    for (const DisplayChange& c : history_)
+        if (c.kind == DisplayChange::Kind::Entity && c.id == id && c.state != c.oldState) out.emplace_back(c.tick, c.state);
+    return out;
 }
 
 }  // namespace NUVAcad

@@ -3,6 +3,8 @@
 // temporary vectors of acedGrDraw, a slide shown over the drawing (VSLIDE), and counters of
 // redraws for tests. A renderer turns it into a picture. One display per drawing, reached from
 // the database; points given to it are world coordinates (the commands convert typed ones).
+// Watchers hear of every visible change with the tick count it happened at, and a history keeps
+// entity states over time, so a flashing sequence can be checked and pictured frame by frame.
 #pragma once
 
 #include <memory>
@@ -23,6 +25,35 @@ struct TempVector {
     AcGePoint3d from, to;  // world coordinates
     int color = 7;         // colour index; -1 draws in the inverse of what is under it
     bool highlighted = false;
+};
+
+// One visible change, at a tick count of the platform's clock (GetTickCount64).
+struct DisplayChange {
+    enum class Kind : uint8_t {
+        Entity,      // an entity's state (drawn, blanked, highlighted) changed: `id`, `state`
+        Redraw,      // the whole view redrawn (temporary vectors and a shown slide gone)
+        Regen,       // the whole drawing regenerated (each unblanked entity also reported)
+        View,        // the view moved (zoom)
+        TempVector,  // a temporary vector drawn
+        Slide,       // a slide shown
+        Update,      // acedUpdateDisplay: pending graphics flushed
+    };
+    Kind kind = Kind::Update;
+    unsigned long long tick = 0;
+    AcDbObjectId id;        // Entity
+    uint8_t state = 0;      // Entity: the new state (Display::kBlanked | Display::kHighlighted)
+    uint8_t oldState = 0;   // Entity: the state before
+};
+
+class Display;
+
+// Told of changes. displayWillChange comes before the display changes (what is shown is still
+// the old picture), displayChanged after. A watcher must not change the display it watches.
+class DisplayWatcher {
+public:
+    virtual ~DisplayWatcher() = default;
+    virtual void displayWillChange(const Display&, unsigned long long /*tick*/) {}
+    virtual void displayChanged(const Display&, const DisplayChange&) {}
 };
 
 struct DisplayCounters {
@@ -81,16 +112,16 @@ public:
     void redrawAll();
     // The whole drawing regenerated: as redrawAll, and every entity is drawn again.
     void regenAll();
-    void updateDisplay() { ++counters_.updates; }
+    void updateDisplay();
     // Entities that are not drawn normally, for renderers.
     const std::unordered_map<AcDbObjectId, uint8_t>& states() const { return states_; }
 
     // ---- Temporary graphics ----
-    void addTempVector(const TempVector& v) { temp_.push_back(v); }
+    void addTempVector(const TempVector& v);
     const std::vector<TempVector>& tempVectors() const { return temp_; }
 
     // ---- Slides (VSLIDE) ----
-    void showSlide(std::shared_ptr<const Slide> slide) { slide_ = std::move(slide); }
+    void showSlide(std::shared_ptr<const Slide> slide);
     const Slide* shownSlide() const { return slide_.get(); }
 
     // ---- Selection ----
@@ -101,11 +132,32 @@ public:
     const DisplayCounters& counters() const { return counters_; }
 
     enum : uint8_t { kBlanked = 1, kHighlighted = 2 };
+    // The state an entity is shown in now: 0 (drawn), kBlanked, kHighlighted.
+    uint8_t stateOf(AcDbObjectId id) const;
+
+    // ---- Watching ----
+    // Watchers are not owned; remove one before it goes.
+    void addWatcher(DisplayWatcher* w);
+    void removeWatcher(DisplayWatcher* w);
+
+    // ---- History ----
+    // From now on every change is kept with its tick (a running history starts again).
+    void startHistory();
+    void stopHistory();
+    bool historyRunning() const { return historyRunning_; }
+    const std::vector<DisplayChange>& history() const { return history_; }
+    // The state an entity was shown in at a tick since the history started (the last change at
+    // or before it counts); the state at the start for an earlier tick.
+    uint8_t stateAt(AcDbObjectId id, unsigned long long tick) const;
+    // The ticks at which an entity's state changed, in order, with the state from then on.
+    std::vector<std::pair<unsigned long long, uint8_t>> timeline(AcDbObjectId id) const;
 
 private:
-    uint8_t stateOf(AcDbObjectId id) const;
     void setState(AcDbObjectId id, uint8_t state);
     void changeView(const DisplayView& v, bool remember);
+    // Tells watchers a change is coming and returns its tick.
+    unsigned long long willChange();
+    void changed(const DisplayChange& c);
 
     AcDbDatabase* db_;
     DisplayView view_;
@@ -115,6 +167,10 @@ private:
     std::shared_ptr<const Slide> slide_;
     std::vector<AcDbObjectId> previousSelection_;
     DisplayCounters counters_;
+    std::vector<DisplayWatcher*> watchers_;
+    bool historyRunning_ = false;
+    std::unordered_map<AcDbObjectId, uint8_t> historyStart_;
+    std::vector<DisplayChange> history_;
 };
 
 // The display of a drawing (made when first asked for).

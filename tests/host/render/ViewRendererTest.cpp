@@ -14,7 +14,9 @@
 #include "acad/EntityOutline.h"
 #include "acad/LinetypeLoader.h"
 #include "acad/SlideMaker.h"
+#include "render/FrameWriter.h"
 #include "render/ViewRenderer.h"
+#include "win/Tick.h"
 
 namespace {
 
@@ -313,3 +315,56 @@ TEST_F(RenderTest, SlidesStrokeTextsWithTheFontOnceInstalled) {
 }
 
 }  // namespace
+
+// A flashing sequence on the virtual clock gives one picture per tick at which the screen changed.
+TEST_F(RenderTest, FramesFollowTheDisplayTickByTick) {
+    NUVWin::UseVirtualClock(5000);
+    AcDbObjectId id = line(2, 15, 38, 15, 1);  // pixel row 150
+    ads_name n;
+    acdbGetAdsName(n, id);
+    TempDir dir;
+    std::vector<NUVRender::FrameWriter::Frame> frames;
+    {
+        NUVRender::FrameWriter w(&db, dir.path());
+        NUVWin::AdvanceVirtualClock(500);
+        ASSERT_EQ(acedRedraw(n, 3), RTNORM);  // two changes in one tick: one picture, blanked
+        ASSERT_EQ(acedRedraw(n, 2), RTNORM);
+        NUVWin::AdvanceVirtualClock(500);
+        ASSERT_EQ(acedRedraw(n, 4), RTNORM);
+        acedUpdateDisplay();  // paints nothing new
+        NUVWin::AdvanceVirtualClock(500);
+        ASSERT_EQ(acedRedraw(n, 4), RTNORM);  // no change either
+        NUVWin::AdvanceVirtualClock(500);
+        ASSERT_EQ(acedRedraw(n, 3), RTNORM);
+        w.finish();
+        ASSERT_EQ(acedRedraw(n, 2), RTNORM);  // after finish: not pictured
+        EXPECT_EQ(w.error(), "");
+        frames = w.frames();
+    }
+    NUVWin::UseRealClock();
+    const struct {
+        const char* name;
+        unsigned long long tick;
+        int redMin, redMax;  // red pixels on the line's row, of 360
+    } rows[] = {
+        {"frame-000001-0ms.png", 5000, 360, 360},
+        {"frame-000002-500ms.png", 5500, 0, 0},
+        {"frame-000003-1000ms.png", 6000, 360, 360},
+        {"frame-000004-2000ms.png", 7000, 90, 323},  // highlighted: dashed
+    };
+    ASSERT_EQ(frames.size(), std::size(rows));
+    for (size_t i = 0; i < frames.size(); ++i) {
+        EXPECT_EQ(frames[i].path, dir.File(rows[i].name));
+        EXPECT_EQ(frames[i].tick, rows[i].tick);
+        QImage img(QString::fromStdString(frames[i].path));
+        ASSERT_FALSE(img.isNull()) << rows[i].name;
+        int red = 0;
+        for (int y = 149; y <= 151; ++y) red = std::max(red, count(img, y, 20, 379, 0xFF0000));
+        EXPECT_GE(red, rows[i].redMin) << rows[i].name;
+        EXPECT_LE(red, rows[i].redMax) << rows[i].name;
+    }
+    // A folder that cannot be written: the reason, and no frames.
+    NUVRender::FrameWriter bad(&db, dir.File("missing"));
+    EXPECT_TRUE(bad.frames().empty());
+    EXPECT_NE(bad.error().find("frame-000001-"), std::string::npos) << bad.error();
+}

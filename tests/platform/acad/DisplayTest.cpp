@@ -7,6 +7,7 @@
 #include "EditorFixture.h"
 #include "acad/AcEdDisplay.h"
 #include "acad/Display.h"
+#include "win/Tick.h"
 
 using NUVAcad::Display;
 using NUVAcad::displayOf;
@@ -242,3 +243,117 @@ TEST_F(DisplayTest, ANameRedrawsOnItsOwnDrawing) {
 }
 
 }  // namespace
+
+// ---- States over time: what a flashing sequence leaves, queried by tick ----
+
+struct DisplayClockTest : DisplayTest {
+    void SetUp() override {
+        DisplayTest::SetUp();
+        NUVWin::UseVirtualClock(10000);
+    }
+    void TearDown() override {
+        NUVWin::UseRealClock();
+        DisplayTest::TearDown();
+    }
+};
+
+struct Recorder : NUVAcad::DisplayWatcher {
+    AcDbObjectId watched;
+    std::vector<std::string> heard;
+    void displayWillChange(const Display& d, unsigned long long tick) override {
+        heard.push_back("will " + std::to_string(tick) + " " + std::to_string(d.stateOf(watched)));
+    }
+    void displayChanged(const Display& d, const NUVAcad::DisplayChange& c) override {
+        heard.push_back("did " + std::to_string(static_cast<int>(c.kind)) + " " + std::to_string(c.tick) + " " +
+                        std::to_string(c.oldState) + ">" + std::to_string(c.state) + " now " +
+                        std::to_string(d.stateOf(watched)));
+    }
+};
+
+TEST_F(DisplayClockTest, HistoryAnswersTheStateAtEachTick) {
+    AcDbObjectId a = addLine({0, 0, 0}, {1, 0, 0});
+    AcDbObjectId b = addLine({0, 1, 0}, {1, 1, 0});
+    ads_name na, nb;
+    nameOf(a, na);
+    nameOf(b, nb);
+    ASSERT_EQ(acedRedraw(nb, 2), RTNORM);  // blanked before the history starts
+    d().startHistory();
+    // Blank, draw, highlight, unhighlight, every half second; b is drawn again at 10750.
+    const int modes[] = {2, 1, 3, 4};
+    for (int i = 0; i < 4; ++i) {
+        ASSERT_EQ(acedRedraw(na, modes[i]), RTNORM);
+        if (i == 1) {
+            NUVWin::AdvanceVirtualClock(250);
+            ASSERT_EQ(acedRedraw(nb, 1), RTNORM);
+            NUVWin::AdvanceVirtualClock(250);
+        } else {
+            NUVWin::AdvanceVirtualClock(500);
+        }
+    }
+    ASSERT_EQ(acedRedraw(na, 1), RTNORM);  // no change: drawn already
+    const struct {
+        unsigned long long tick;
+        uint8_t a, b;
+    } rows[] = {
+        {9999, 0, Display::kBlanked},  // before the history: the state at its start
+        {10000, Display::kBlanked, Display::kBlanked},
+        {10499, Display::kBlanked, Display::kBlanked},
+        {10500, 0, Display::kBlanked},
+        {10749, 0, Display::kBlanked},
+        {10750, 0, 0},
+        {11000, Display::kHighlighted, 0},
+        {11499, Display::kHighlighted, 0},
+        {11500, 0, 0},
+        {99999, 0, 0},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(d().stateAt(a, r.tick), r.a) << r.tick;
+        EXPECT_EQ(d().stateAt(b, r.tick), r.b) << r.tick;
+    }
+    using Step = std::pair<unsigned long long, uint8_t>;
+    EXPECT_EQ(d().timeline(a), (std::vector<Step>{{10000, Display::kBlanked}, {10500, 0}, {11000, Display::kHighlighted}, {11500, 0}}));
+    EXPECT_EQ(d().timeline(b), (std::vector<Step>{{10750, 0}}));
+    // Stopped, the history keeps what it has and takes no more.
+    d().stopHistory();
+    ASSERT_EQ(acedRedraw(na, 2), RTNORM);
+    EXPECT_EQ(d().timeline(a).size(), 4u);
+    EXPECT_EQ(d().stateAt(a, 99999), 0);
+    // Started again, it begins from the states of now.
+    d().startHistory();
+    EXPECT_TRUE(d().history().empty());
+    EXPECT_EQ(d().stateAt(a, 0), Display::kBlanked);
+}
+
+TEST_F(DisplayClockTest, WatchersHearBeforeAndAfterEachChange) {
+    AcDbObjectId a = addLine({0, 0, 0}, {1, 0, 0});
+    ads_name na;
+    nameOf(a, na);
+    Recorder r;
+    r.watched = a;
+    d().addWatcher(&r);
+    d().addWatcher(&r);  // once is enough
+    ASSERT_EQ(acedRedraw(na, 2), RTNORM);
+    NUVWin::AdvanceVirtualClock(40);
+    ASSERT_EQ(acdbEntUpd(na), RTNORM);
+    ads_point p0 = {0, 0, 0}, p1 = {1, 1, 0};
+    ASSERT_EQ(acedGrDraw(p0, p1, 1, 0), RTNORM);
+    ASSERT_EQ(acedRedraw(na, 2), RTNORM);
+    NUVWin::AdvanceVirtualClock(10);
+    d().regenAll();
+    acedUpdateDisplay();
+    EXPECT_EQ(acedRedraw(nullptr, 0), RTNORM);
+    ASSERT_EQ(d().zoomScale(2), Acad::eOk);
+    d().removeWatcher(&r);
+    ASSERT_EQ(acedRedraw(na, 3), RTNORM);
+    // Kinds: 0 entity, 1 redraw, 2 regen, 3 view, 4 temporary vector, 6 update.
+    EXPECT_EQ(r.heard, (std::vector<std::string>{
+                           "will 10000 0", "did 0 10000 0>1 now 1",
+                           "will 10040 1", "did 0 10040 1>0 now 0",
+                           "will 10040 0", "did 4 10040 0>0 now 0",
+                           "will 10040 0", "did 0 10040 0>1 now 1",
+                           "will 10050 1", "did 0 10050 1>0 now 0", "did 2 10050 0>0 now 0",
+                           "will 10050 0", "did 6 10050 0>0 now 0",
+                           "will 10050 0", "did 1 10050 0>0 now 0",
+                           "will 10050 0", "did 3 10050 0>0 now 0",
+                       }));
+}
