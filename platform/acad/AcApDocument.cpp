@@ -8,6 +8,7 @@
 #include <strings.h>
 #include <sys/stat.h>
 
+#include "acad/Display.h"
 #include "acad/HostInternal.h"
 #include "acad/HostLisp.h"
 #include "acad/MessageLoop.h"
@@ -60,7 +61,9 @@ AcApDocument* DocumentRegistry::create(std::unique_ptr<AcDbDatabase> db, std::st
     s.untitled = untitled;
     s.readOnly = readOnly;
     s.database->markSaved();
-    s.database->disableUndoRecording(false);  // a document's drawing records undo from here on
+    // A document's drawing records undo from here on and opens showing what it holds.
+    s.database->disableUndoRecording(false);
+    NUVAcad::displayOf(s.database.get()).resetView();
     forEachReactor([&](AcApDocManagerReactor* r) { r->documentCreateStarted(doc); });
     documents.push_back(doc);
     if (!activeDoc) activate(doc);

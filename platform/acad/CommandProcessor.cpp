@@ -14,6 +14,7 @@
 #include "acad/HostLisp.h"
 #include "acad/MessageLoop.h"
 #include "acad/SysVars.h"
+#include "acad/UndoLog.h"
 
 namespace NUVAcad {
 namespace {
@@ -54,18 +55,23 @@ Typed ParseTyped(const std::string& typed) {
 class RunningScope {
 public:
     RunningScope(const std::string& name, bool transparent, bool session = false)
-        : doc_(session ? nullptr : acDocManager->curDocument()) {
+        : doc_(session ? nullptr : acDocManager->curDocument()), name_(name) {
         running.push_back({name, transparent});
         if (doc_) ++doc_->state().busy;
+        if (doc_) CommandStarted(doc_->database(), name_);  // one undo step per command
         if (!session) busy_.emplace();
     }
     ~RunningScope() {
         running.pop_back();
-        if (doc_ && DocumentRegistry::isOpen(doc_)) --doc_->state().busy;
+        if (doc_ && DocumentRegistry::isOpen(doc_)) {
+            --doc_->state().busy;
+            CommandEnded(doc_->database(), name_);
+        }
     }
 
 private:
     AcApDocument* doc_;
+    std::string name_;
     std::optional<DocumentContextScope> busy_;
 };
 

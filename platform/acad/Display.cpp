@@ -62,6 +62,23 @@ Acad::ErrorStatus Display::setView(const DisplayView& v) {
     return Acad::eOk;
 }
 
+void Display::resetView() {
+    DisplayView v = view_;
+    AcGePoint3d mn, mx;
+    if (!drawingExtents(mn, mx)) {
+        mn.set(0, 0, 0);
+        mx.set(kLimitsWidth, kLimitsHeight, 0);
+    }
+    double w = mx.x - mn.x, h = mx.y - mn.y;
+    v.center = {(mn.x + mx.x) / 2, (mn.y + mx.y) / 2};
+    double fit = std::max(h, w / v.ratio());
+    if (fit > 0 && std::isfinite(fit)) v.height = fit;
+    view_ = v;
+    previous_.clear();
+    temp_.clear();
+    slide_.reset();
+}
+
 Acad::ErrorStatus Display::setScreenSize(int width, int height) {
     if (width < 1 || height < 1 || width > DisplayView::kMaxScreen || height > DisplayView::kMaxScreen)
         return Acad::eInvalidInput;

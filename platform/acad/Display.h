@@ -77,6 +77,9 @@ public:
     // Sets the view (pushing the current one for ZOOM Previous); refused when the height is
     // not positive.
     Acad::ErrorStatus setView(const DisplayView& v);
+    // The view a drawing opens with: its visible entities fill it (an empty drawing shows its
+    // limits). No view is remembered, nothing is recorded for undo, and no zoom is counted.
+    void resetView();
     // The graphics area in pixels (1 to 32767 each way): the view keeps its centre and height.
     Acad::ErrorStatus setScreenSize(int width, int height);
     // The host's variables: VIEWCTR (in the current UCS), VIEWSIZE, SCREENSIZE.

@@ -1,7 +1,7 @@
 // The editor's built-in commands: drawing (LINE, CIRCLE), changing (ERASE, MOVE, COPY), the user
 // coordinate system (UCS), the view (ZOOM, REDRAW, REGEN), slides (MSLIDE, VSLIDE) and undo
 // (U, UNDO). They read their answers with the editor's prompts, so scripts, acedCommand and
-// the terminal drive them alike. A command that changes the drawing is one undo step.
+// the terminal drive them alike. Each command is one undo step, made by the command loop.
 #include "acad/EditorCommands.h"
 
 #include <cmath>
@@ -382,19 +382,7 @@ int SaveCommand(bool rename, bool quick) {
     return RTNORM;
 }
 
-// A command that changes the drawing runs as one undo step.
-std::function<int()> Recorded(const char* name, int (*fn)()) {
-    return [name, fn]() {
-        AcDbDatabase* db = Db();
-        if (!db) return RTERROR;
-        UndoLog& log = undoLogOf(db);
-        log.beginCommand(name);
-        int st = fn();
-        log.endCommand(true);
-        return st;
-    };
-}
-
+// The command loop makes each command one undo step (UndoLog.h: CommandStarted).
 std::function<int()> Plain(int (*fn)()) {
     return [fn]() { return Db() ? fn() : RTERROR; };
 }
@@ -402,12 +390,12 @@ std::function<int()> Plain(int (*fn)()) {
 }  // namespace
 
 void RegisterEditorCommands() {
-    RegisterBuiltinCommand({"LINE", 0, Recorded("LINE", Line), "draws straight line segments"});
-    RegisterBuiltinCommand({"CIRCLE", 0, Recorded("CIRCLE", Circle), "draws a circle by centre and radius"});
-    RegisterBuiltinCommand({"ERASE", 0, Recorded("ERASE", Erase), "erases selected objects"});
-    RegisterBuiltinCommand({"MOVE", 0, Recorded("MOVE", [] { return Displace(false); }), "moves selected objects"});
-    RegisterBuiltinCommand({"COPY", 0, Recorded("COPY", [] { return Displace(true); }), "copies selected objects"});
-    RegisterBuiltinCommand({"UCS", 0, Recorded("UCS", Ucs), "sets the user coordinate system (World, Origin, Z, 3point)"});
+    RegisterBuiltinCommand({"LINE", 0, Plain(Line), "draws straight line segments"});
+    RegisterBuiltinCommand({"CIRCLE", 0, Plain(Circle), "draws a circle by centre and radius"});
+    RegisterBuiltinCommand({"ERASE", 0, Plain(Erase), "erases selected objects"});
+    RegisterBuiltinCommand({"MOVE", 0, Plain([] { return Displace(false); }), "moves selected objects"});
+    RegisterBuiltinCommand({"COPY", 0, Plain([] { return Displace(true); }), "copies selected objects"});
+    RegisterBuiltinCommand({"UCS", 0, Plain(Ucs), "sets the user coordinate system (World, Origin, Z, 3point)"});
     RegisterBuiltinCommand({"ZOOM", ACRX_CMD_TRANSPARENT, Plain(Zoom), "changes the view (Window, Extents, Previous, Center)"});
     RegisterBuiltinCommand({"REDRAW", ACRX_CMD_TRANSPARENT, Plain([] {
                                 displayOf(Db()).redrawAll();

@@ -19,6 +19,7 @@
 #include "acad/LispInterpreter.h"
 #include "acad/MessageLoop.h"
 #include "acad/SysVars.h"
+#include "acad/UndoLog.h"
 
 namespace NUVAcad {
 namespace {
@@ -269,9 +270,13 @@ int LispRunCommandFunction(const std::string& name) {
     std::string fn = "C:" + name;
     if (!in || !in->isFunction(fn.c_str())) return RTNONE;
     EvaluationScope scope(doc);
+    // Typed as a command, the function is one undo step with the commands it runs.
+    AcDbDatabase* db = doc ? doc->database() : nullptr;
+    CommandStarted(db, name);
     resbuf* value = nullptr;
     int status = in->evaluate(CString("(" + fn + ")"), &value);
     acutRelRb(value);
+    if (DocumentRegistry::isOpen(doc)) CommandEnded(db, name);
     return status == RTNORM ? RTNORM : RTERROR;
 }
 

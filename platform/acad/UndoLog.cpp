@@ -4,6 +4,8 @@
 // and wins.
 #include "acad/UndoLog.h"
 
+#include <cctype>
+
 #include "acad/AcDbDatabase.h"
 #include "acad/AcDbEntity.h"
 #include "acad/AcDbPolylines.h"
@@ -328,6 +330,24 @@ int UndoLog::numSteps() const {
         end = start;
     }
     return count;
+}
+
+namespace {
+bool leavesNoStep(const std::string& name) {
+    size_t i = name.find_first_not_of("_.-'");
+    if (i == std::string::npos) return true;
+    std::string n;
+    for (char c : name.substr(i)) n += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return n == "UNDO" || n == "U";
+}
+}  // namespace
+
+void CommandStarted(AcDbDatabase* db, const std::string& name) {
+    if (db && !leavesNoStep(name)) undoLogOf(db).beginCommand(name);
+}
+
+void CommandEnded(AcDbDatabase* db, const std::string& name) {
+    if (db && !leavesNoStep(name)) undoLogOf(db).endCommand(true);
 }
 
 }  // namespace NUVAcad

@@ -97,4 +97,10 @@ private:
 // The undo log of a drawing (made when first asked for).
 UndoLog& undoLogOf(AcDbDatabase* db);
 
+// The command loop's side: every command run in a document is one step of its drawing's log,
+// except UNDO and U themselves (and their "_", "." and "-" forms), which work on the steps and
+// leave none. Each CommandStarted is matched by one CommandEnded with the same name.
+void CommandStarted(AcDbDatabase* db, const std::string& name);
+void CommandEnded(AcDbDatabase* db, const std::string& name);
+
 }  // namespace NUVAcad

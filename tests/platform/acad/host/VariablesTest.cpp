@@ -169,13 +169,24 @@ TEST_F(Variables, ExtentsAndViewOfTheDrawing) {
     acedGetVar("EXTMAX", &rb);
     EXPECT_EQ(4, rb.resval.rpoint[0]);
     EXPECT_EQ(1, rb.resval.rpoint[1]);
-    // The view is the display's: a zoom shows in the variables at once.
-    ASSERT_EQ(Acad::eOk, NUVAcad::displayOf(acdbHostApplicationServices()->workingDatabase())
-                             .zoomCenter(AcGePoint3d(2, 0.5, 0), 1.5));
+    // A drawing opens with its extents in view: the 4 x 1 extents fill the width of the
+    // 1024 x 768 graphics area, 3 units high.
     acedGetVar("VIEWCTR", &rb);
     EXPECT_EQ(RT3DPOINT, rb.restype);
     EXPECT_EQ(2, rb.resval.rpoint[0]);
     EXPECT_EQ(0.5, rb.resval.rpoint[1]);
+    acedGetVar("VIEWSIZE", &rb);
+    EXPECT_DOUBLE_EQ(3, rb.resval.rreal);
+    acedGetVar("SCREENSIZE", &rb);
+    EXPECT_EQ(RTPOINT, rb.restype);
+    EXPECT_EQ(1024, rb.resval.rpoint[0]);
+    EXPECT_EQ(768, rb.resval.rpoint[1]);
+    // The view is the display's: a zoom shows in the variables at once.
+    ASSERT_EQ(Acad::eOk, NUVAcad::displayOf(acdbHostApplicationServices()->workingDatabase())
+                             .zoomCenter(AcGePoint3d(1, 0.25, 0), 1.5));
+    acedGetVar("VIEWCTR", &rb);
+    EXPECT_EQ(1, rb.resval.rpoint[0]);
+    EXPECT_EQ(0.25, rb.resval.rpoint[1]);
     acedGetVar("VIEWSIZE", &rb);
     EXPECT_EQ(1.5, rb.resval.rreal);
     ASSERT_EQ(Acad::eOk, NUVAcad::displayOf(acdbHostApplicationServices()->workingDatabase()).setScreenSize(800, 600));
