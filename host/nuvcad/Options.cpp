@@ -31,6 +31,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
                 return false;
             }
             if (!value("--script", o.script)) return false;
+        } else if (a == "--png") {
+            if (!value("--png", o.png)) return false;
+        } else if (a == "--png-frames") {
+            if (!value("--png-frames", o.pngFrames)) return false;
         } else if (a == "--lisp") {
             std::string e;
             if (!value("--lisp", e)) return false;
@@ -49,6 +53,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
 
 const char* Usage() {
     return "Usage: nuvcad [DRAWING.dxf ...] [--load MODULE]... [--script FILE.scr] [--lisp EXPR]...\n"
+           "              [--png FILE.png] [--png-frames FOLDER]\n"
            "\n"
            "The CAD host: opens the drawings given (or a new one), loads the start-up modules and\n"
            "the modules given, evaluates the AutoLISP expressions, runs the script, then reads\n"
@@ -59,6 +64,10 @@ const char* Usage() {
            "  --script FILE   run a script: one answer per space or line end, as the host reads\n"
            "                  scripts; lines starting with ';' are comments\n"
            "  --lisp EXPR     evaluate an AutoLISP expression and print its value; repeatable\n"
+           "  --png FILE      at the end, write the current drawing's view as a PNG picture\n"
+           "  --png-frames FOLDER\n"
+           "                  write a PNG picture of the first drawing's view each time what it\n"
+           "                  shows changes (frame-NNNNNN-<ms>ms.png, one per clock tick)\n"
            "  --help          show this help\n"
            "\n"
            "At the prompt: command names (with the '_', '.', '-' and ''' prefixes), AutoLISP\n"

@@ -11,6 +11,8 @@ struct Options {
     std::vector<std::string> modules;
     std::vector<std::string> lisp;
     std::string script;
+    std::string png;        // a picture of the current view at the end
+    std::string pngFrames;  // a folder for one picture per change of the screen
     bool help = false;
 };
 

@@ -14,6 +14,8 @@
 #include "acad/HostLisp.h"
 #include "acad/HostSession.h"
 #include "acad/HostText.h"
+#include "render/FrameWriter.h"
+#include "render/ViewRenderer.h"
 #include "win/Encoding.h"
 #include "win/FileSystem.h"
 
@@ -90,9 +92,32 @@ int main(int argc, char** argv) {
         NUVAcad::QueueInput(std::make_unique<NUVAcad::ScriptInput>(text, true));
     }
 
+    std::unique_ptr<NUVRender::FrameWriter> frames;
+    if (!options.pngFrames.empty()) {
+        AcApDocument* doc = acDocManager->curDocument();
+        if (!doc) return Fail("--png-frames: no drawing is open");
+        frames = std::make_unique<NUVRender::FrameWriter>(doc->database(), options.pngFrames);
+        if (!frames->error().empty()) return Fail("--png-frames: " + frames->error());
+    }
     if (interactive) NUVCad::LoadHistory();
     int status = NUVAcad::RunCommandLoop();
     if (interactive) NUVCad::SaveHistory();
+    if (frames) {
+        frames->finish();
+        if (!frames->error().empty()) std::fprintf(stderr, "nuvcad: --png-frames: %s\n", frames->error().c_str());
+        frames.reset();
+    }
+    if (!options.png.empty()) {
+        AcApDocument* doc = acDocManager->curDocument();
+        std::string why;
+        if (!doc) {
+            std::fprintf(stderr, "nuvcad: --png: no drawing is open at the end\n");
+            if (status == 0) status = 1;
+        } else if (!NUVRender::SaveViewPng(doc->database(), options.png.c_str(), why)) {
+            std::fprintf(stderr, "nuvcad: --png: %s\n", why.c_str());
+            if (status == 0) status = 1;
+        }
+    }
     NUVAcad::EndSession();
     output.finish();
     NUVAcad::SetOutputSink(nullptr);

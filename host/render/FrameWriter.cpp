@@ -29,7 +29,7 @@ void FrameWriter::finish() {
 }
 
 void FrameWriter::flush() {
-    if (!pending_) return;
+    if (!pending_ || !watching_) return;
     pending_ = false;
     write(pendingTick_);
 }
@@ -44,6 +44,12 @@ void FrameWriter::displayChanged(const NUVAcad::Display&, const NUVAcad::Display
     if (c.kind == NUVAcad::DisplayChange::Kind::Entity && c.state == c.oldState) return;
     pending_ = true;
     pendingTick_ = c.tick;
+}
+
+void FrameWriter::displayGone(const NUVAcad::Display&) {
+    // Half taken down, the drawing cannot be pictured any more.
+    watching_ = false;
+    pending_ = false;
 }
 
 void FrameWriter::write(unsigned long long tick) {

@@ -1,6 +1,6 @@
 // Pictures of a drawing's display over time: one PNG for each tick count at which what is shown
 // changed (a flashing sequence on the virtual clock gives one picture per step), named by their
-// order and their time since the writer started. The writer must go before its drawing does.
+// order and their time since the writer started. When the drawing goes first, pictures stop.
 #pragma once
 
 #include <string>
@@ -38,6 +38,7 @@ public:
 
     void displayWillChange(const NUVAcad::Display& d, unsigned long long tick) override;
     void displayChanged(const NUVAcad::Display& d, const NUVAcad::DisplayChange& c) override;
+    void displayGone(const NUVAcad::Display& d) override;
 
 private:
     void write(unsigned long long tick);

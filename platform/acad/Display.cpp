@@ -256,6 +256,11 @@ void Display::showSlide(std::shared_ptr<const Slide> slide) {
 
 // ---- Watching and history ----
 
+Display::~Display() {
+    std::vector<DisplayWatcher*> ws = std::move(watchers_);
+    for (DisplayWatcher* w : ws) w->displayGone(*this);
+}
+
 void Display::addWatcher(DisplayWatcher* w) {
     if (w && std::find(watchers_.begin(), watchers_.end(), w) == watchers_.end()) watchers_.push_back(w);
 }

@@ -54,6 +54,8 @@ public:
     virtual ~DisplayWatcher() = default;
     virtual void displayWillChange(const Display&, unsigned long long /*tick*/) {}
     virtual void displayChanged(const Display&, const DisplayChange&) {}
+    // The display goes with its drawing; the watcher is forgotten and must not touch either.
+    virtual void displayGone(const Display&) {}
 };
 
 struct DisplayCounters {
@@ -71,6 +73,9 @@ public:
     static constexpr size_t kPreviousViews = 10;
 
     explicit Display(AcDbDatabase* db) : db_(db) {}
+    ~Display();
+    Display(const Display&) = delete;
+    Display& operator=(const Display&) = delete;
 
     // ---- The view ----
     const DisplayView& view() const { return view_; }
