@@ -280,3 +280,37 @@ TEST(Nuvcad, CtrlCCancelsTheLineAndCtrlDEndsTheSession) {
 }
 
 }  // namespace
+
+namespace {
+
+// Width and height from a PNG header, read here rather than by the renderer that wrote it.
+std::string PngSize(const std::string& path) {
+    std::string d = ReadAll(path);
+    if (d.size() < 24 || d.compare(0, 8, "\x89PNG\r\n\x1a\n", 8) != 0 || d.compare(12, 4, "IHDR") != 0) return "not a PNG";
+    auto be = [&](size_t i) {
+        return (unsigned(uint8_t(d[i])) << 24) | (unsigned(uint8_t(d[i + 1])) << 16) | (unsigned(uint8_t(d[i + 2])) << 8) |
+               unsigned(uint8_t(d[i + 3]));
+    };
+    return std::to_string(be(16)) + "x" + std::to_string(be(20));
+}
+
+}  // namespace
+
+TEST(Nuvcad, PicturesOfTheViewAndOfEachChange) {
+    TempDir tmp;
+    fs::create_directories(tmp.File("frames"));
+    Result r = RunNuvcad({"--png", tmp.File("end.png"), "--png-frames", tmp.File("frames")},
+                         "(entmake '((0 . \"LINE\") (10 0.0 0.0 0.0) (11 100.0 50.0 0.0) (62 . 1)))\nQUIT\n",
+                         Isolated(tmp));
+    EXPECT_EQ(0, r.status) << r.err;
+    EXPECT_EQ("1024x768", PngSize(tmp.File("end.png")));
+    EXPECT_EQ("1024x768", PngSize(tmp.File("frames/frame-000001-0ms.png")));
+    // Folders that are not there: the reason, and status 1.
+    r = RunNuvcad({"--png", tmp.File("none/end.png")}, "QUIT\n", Isolated(tmp));
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(Has(r.err, "--png: cannot write")) << r.err;
+    r = RunNuvcad({"--png-frames", tmp.File("none")}, "QUIT\n", Isolated(tmp));
+    EXPECT_EQ(1, r.status);
+    EXPECT_TRUE(Has(r.err, "--png-frames: ")) << r.err;
+    EXPECT_FALSE(fs::exists(tmp.File("none")));
+}
