@@ -7,7 +7,9 @@
 #include "acad/AcApDocument.h"
 #include "acad/AcDb.h"
 #include "acad/BuiltinCommands.h"
+#include "acad/AcEdCommandStack.h"
 #include "acad/CommandProcessor.h"
+#include "acad/HostLisp.h"
 #include "acad/Display.h"
 #include "acad/UndoLog.h"
 
@@ -73,6 +75,42 @@ TEST_F(UndoSteps, EachCommandIsOneStepWithTheCommandsItRuns) {
     ASSERT_EQ(Acad::eOk, log.undo(1, &undone, &names));
     EXPECT_EQ(std::vector<std::string>{"TLINE"}, names);
     EXPECT_EQ(0, CountEntities(db));
+}
+
+void TwoLinesByCommand() {
+    acedCommand(RTSTR, "TLINE", 0);
+    acedCommand(RTSTR, "TLINE", 0);
+}
+
+TEST_F(UndoSteps, ARegisteredCommandIsOneStepWithTheCommandsItRuns) {
+    NewDoc();
+    AcDbDatabase* db = Db();
+    ASSERT_EQ(Acad::eOk, acedRegCmds->addCommand("UNDOTEST", "TMOD", "TMOD", ACRX_CMD_MODAL, TwoLinesByCommand));
+    ASSERT_EQ(RTNORM, NUVAcad::RunCommand("TMOD"));
+    acedRegCmds->removeGroup("UNDOTEST");
+    EXPECT_EQ(2, CountEntities(db));
+    EXPECT_EQ(1, NUVAcad::undoLogOf(db).numSteps());
+    ASSERT_EQ(RTNORM, NUVAcad::RunCommand("U"));
+    EXPECT_EQ(0, CountEntities(db));
+}
+
+TEST_F(UndoSteps, AnAutoLispCommandFunctionIsOneStepAndEachCommandItCallsIsOne) {
+    NewDoc();
+    AcDbDatabase* db = Db();
+    ASSERT_EQ(RTNORM, NUVAcad::LispCommandLine("(defun c:ttwice () (command \"TLINE\") (command \"TLINE\") (princ))"));
+    EXPECT_EQ(0, NUVAcad::undoLogOf(db).numSteps()) << "defining a function changes no drawing";
+    ASSERT_EQ(RTNORM, NUVAcad::RunCommand("TTWICE"));
+    EXPECT_EQ(2, CountEntities(db));
+    EXPECT_EQ(1, NUVAcad::undoLogOf(db).numSteps());
+    // Called from an expression, each command it runs is a step of its own.
+    ASSERT_EQ(RTNORM, NUVAcad::LispCommandLine("(c:ttwice)"));
+    EXPECT_EQ(4, CountEntities(db));
+    EXPECT_EQ(3, NUVAcad::undoLogOf(db).numSteps());
+    ASSERT_EQ(RTNORM, NUVAcad::RunCommand("U"));
+    EXPECT_EQ(3, CountEntities(db));
+    ASSERT_EQ(RTNORM, NUVAcad::RunCommand("U"));
+    ASSERT_EQ(RTNORM, NUVAcad::RunCommand("U"));
+    EXPECT_EQ(0, CountEntities(db)) << "the command function's two lines go in one step";
 }
 
 TEST_F(UndoSteps, UndoLeavesNoStepOfItsOwn) {
