@@ -42,14 +42,17 @@ void Display::changeView(const DisplayView& v, bool remember) {
     slide_.reset();
     ++counters_.viewChanges;
     changed(c);
-    undoLogOf(db_).recordCustom([this, old, oldPrevious] {
+    // Undo and redo put a view back without remembering it again.
+    auto putBack = [this](const DisplayView& view, const std::vector<DisplayView>& previous) {
         DisplayChange back;
         back.kind = DisplayChange::Kind::View;
         back.tick = willChange();
-        view_ = old;
-        previous_ = oldPrevious;
+        view_ = view;
+        previous_ = previous;
         changed(back);
-    });
+    };
+    undoLogOf(db_).recordCustom([putBack, old, oldPrevious] { putBack(old, oldPrevious); },
+                                [putBack, v, now = previous_] { putBack(v, now); });
 }
 
 Acad::ErrorStatus Display::setView(const DisplayView& v) {

@@ -81,6 +81,7 @@ void UndoLog::boundary() { touched_.clear(); }
 
 void UndoLog::push(Record r) {
     if (r.kind == Kind::Begin || r.kind == Kind::End || r.kind == Kind::Mark) boundary();
+    if (!undoing_ && !redoing_) redo_.clear();  // something new: what was undone stays undone
     records_.push_back(std::move(r));
 }
 
@@ -108,11 +109,11 @@ void UndoLog::aboutToModify(AcDbObject* obj) {
             if (AcDbObject* v = DbAccess::peek(id)) aboutToModify(v);
 }
 
-void UndoLog::recordCustom(std::function<void()> undo) {
+void UndoLog::recordCustom(std::function<void()> undo, std::function<void()> redo) {
     if (!isRecording() || !undo) return;
     Record r{Kind::Custom};
     r.extra = customs_.size();
-    customs_.push_back(std::move(undo));
+    customs_.push_back(Custom{std::move(undo), std::move(redo)});
     push(std::move(r));
 }
 
@@ -121,6 +122,7 @@ void UndoLog::setEnabled(bool enabled) {
         records_.clear();
         names_.clear();
         customs_.clear();
+        redo_.clear();
         open_.clear();
         touched_.clear();
     }
@@ -208,23 +210,45 @@ bool UndoLog::hasMark() const {
 
 bool UndoLog::canUndoNow() const { return db_->numOpenObjects() == 0; }
 
-void UndoLog::undoRecord(Record& r) {
+void UndoLog::undoRecord(Record& r, RedoStep* redo) {
+    if (redo && (r.kind == Kind::Created || r.kind == Kind::Modified)) {
+        RedoChange c;
+        c.stub = r.stub;
+        if (AcDbObject* live = r.stub->object) c.after.reset(DbAccess::undoCopy(live));
+        redo->changes.push_back(std::move(c));
+    }
     switch (r.kind) {
     case Kind::Created: DbAccess::removeObject(r.stub); break;
     case Kind::Modified: DbAccess::restoreObject(r.stub, r.before.release()); break;
-    case Kind::Custom:
-        if (customs_[r.extra]) customs_[r.extra]();
-        customs_[r.extra] = nullptr;
+    case Kind::Custom: {
+        Custom& c = customs_[r.extra];
+        if (c.undo) c.undo();
+        if (redo && c.redo) redo->changes.push_back(RedoChange{nullptr, nullptr, std::move(c)});
+        customs_[r.extra] = Custom{};
         break;
+    }
     default: break;
     }
 }
 
-void UndoLog::undoDownTo(size_t size) {
+void UndoLog::undoDownTo(size_t size, RedoStep* redo) {
     while (records_.size() > size) {
-        undoRecord(records_.back());
+        undoRecord(records_.back(), redo);
         records_.pop_back();
     }
+}
+
+bool UndoLog::undoLastStep(size_t floor, std::string* name) {
+    size_t start = lastStepStart(records_.size(), name);
+    if (start == npos || records_.size() <= floor) return false;
+    if (start < floor) start = floor;
+    RedoStep step;
+    if (name) step.name = *name;
+    step.bracketed = records_[start].kind == Kind::Begin;
+    step.group = step.bracketed && records_[start].group;
+    undoDownTo(start, &step);
+    redo_.push_back(std::move(step));
+    return true;
 }
 
 size_t UndoLog::lastStepStart(size_t end, std::string* name) const {
@@ -259,6 +283,7 @@ Acad::ErrorStatus UndoLog::undo(int n, int* undone, std::vector<std::string>* un
     if (undone) *undone = 0;
     if (!canUndoNow()) return Acad::eWasOpenForWrite;
     closeOpen();
+    redo_.clear();
     undoing_ = true;
     int count = 0;
     while (count < n && !records_.empty()) {
@@ -267,8 +292,7 @@ Acad::ErrorStatus UndoLog::undo(int n, int* undone, std::vector<std::string>* un
             continue;
         }
         std::string name;
-        size_t start = lastStepStart(records_.size(), &name);
-        undoDownTo(start);
+        undoLastStep(0, &name);
         ++count;
         if (undoneNames) undoneNames->push_back(name);
     }
@@ -299,8 +323,11 @@ Acad::ErrorStatus UndoLog::back(std::vector<std::string>* undoneNames) {
             }
         }
     }
+    redo_.clear();
     undoing_ = true;
-    undoDownTo(found ? target + 1 : 0);
+    const size_t floor = found ? target + 1 : 0;
+    for (std::string name; undoLastStep(floor, &name);) {
+    }
     if (found) records_.pop_back();
     undoing_ = false;
     while (!open_.empty() && open_.back().second >= records_.size()) open_.pop_back();
@@ -332,13 +359,50 @@ int UndoLog::numSteps() const {
     return count;
 }
 
+Acad::ErrorStatus UndoLog::redo(std::vector<std::string>* redoneNames) {
+    if (redo_.empty()) return Acad::eNotApplicable;
+    if (!canUndoNow()) return Acad::eWasOpenForWrite;
+    std::vector<RedoStep> steps = std::move(redo_);
+    redo_.clear();
+    redoing_ = true;
+    closeOpen();
+    for (auto s = steps.rbegin(); s != steps.rend(); ++s) {
+        if (s->bracketed) {
+            Record b{Kind::Begin};
+            b.group = s->group;
+            b.extra = names_.size();
+            names_.push_back(s->name);
+            push(std::move(b));
+        } else {
+            boundary();
+        }
+        // Each change is recorded as a command's would be, so U takes the step back again.
+        for (auto c = s->changes.rbegin(); c != s->changes.rend(); ++c) {
+            if (!c->stub) {
+                c->custom.redo();
+                recordCustom(c->custom.undo, c->custom.redo);
+                continue;
+            }
+            if (AcDbObject* live = c->stub->object) aboutToModify(live);
+            else if (c->after) objectCreated(c->stub);
+            if (c->after) DbAccess::restoreObject(c->stub, c->after.release());
+            else DbAccess::removeObject(c->stub);
+        }
+        if (s->bracketed) push(Record{Kind::End});
+        boundary();
+        if (redoneNames) redoneNames->push_back(s->name);
+    }
+    redoing_ = false;
+    return Acad::eOk;
+}
+
 namespace {
 bool leavesNoStep(const std::string& name) {
     size_t i = name.find_first_not_of("_.-'");
     if (i == std::string::npos) return true;
     std::string n;
     for (char c : name.substr(i)) n += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return n == "UNDO" || n == "U";
+    return n == "UNDO" || n == "U" || n == "REDO";
 }
 }  // namespace
 

@@ -433,6 +433,119 @@ TEST_F(UndoTest, UndoingAZoomBringsTheViewBack) {
     EXPECT_TRUE(d.view() == before);
 }
 
+// ---- Redo ----
+
+TEST_F(UndoTest, RedoMakesAgainWhatTheLastUndoTookBackUnderTheSameIds) {
+    log().beginCommand("LINE");
+    AcDbObjectId id = addLine({0, 0, 0}, {10, 0, 0}, 1);
+    log().endCommand();
+    AcDbHandle h = id.handle();
+    log().beginCommand("CHPROP");
+    setColor(id, 5);
+    log().endCommand();
+    EXPECT_FALSE(log().canRedo()) << "nothing undone yet";
+    EXPECT_EQ(undo(2), 2);
+    ASSERT_FALSE(id.isValid());
+
+    std::vector<std::string> names;
+    ASSERT_EQ(log().redo(&names), Acad::eOk);
+    EXPECT_EQ(names, (std::vector<std::string>{"LINE", "CHPROP"})) << "oldest first";
+    ASSERT_TRUE(id.isValid());
+    EXPECT_EQ(id.handle(), h);
+    EXPECT_EQ(color(id), 5);
+    EXPECT_EQ(liveEntities(), 1);
+    EXPECT_EQ(log().numSteps(), 2) << "each redone step is a step again";
+    EXPECT_EQ(log().redo(), Acad::eNotApplicable) << "a redo is made once";
+
+    // U after REDO takes the steps back one at a time, and REDO brings that one back.
+    EXPECT_EQ(undo(1), 1);
+    EXPECT_EQ(color(id), 1);
+    ASSERT_EQ(log().redo(), Acad::eOk);
+    EXPECT_EQ(color(id), 5);
+    EXPECT_EQ(undo(2), 2);
+    EXPECT_FALSE(id.isValid());
+    EXPECT_EQ(liveEntities(), 0);
+}
+
+TEST_F(UndoTest, AnythingDoneAfterTheUndoForgetsTheRedo) {
+    AcDbObjectId id = addLine({0, 0, 0}, {1, 0, 0}, 1);
+    auto command = [&](int c) {
+        log().beginCommand("CHPROP");
+        setColor(id, c);
+        log().endCommand();
+    };
+    command(2);
+    EXPECT_EQ(undo(1), 1);
+    command(3);
+    EXPECT_EQ(log().redo(), Acad::eNotApplicable) << "a command";
+    EXPECT_EQ(color(id), 3);
+    EXPECT_EQ(undo(1), 1);
+    log().mark();
+    EXPECT_EQ(log().redo(), Acad::eNotApplicable) << "a mark";
+    command(4);
+    EXPECT_EQ(undo(1), 1);
+    setColor(id, 6);
+    EXPECT_EQ(log().redo(), Acad::eNotApplicable) << "a change outside commands";
+    EXPECT_EQ(undo(1), 1);
+    log().beginCommand("REDRAW");
+    log().endCommand();
+    EXPECT_EQ(log().redo(), Acad::eNotApplicable) << "a command that changed nothing";
+    EXPECT_EQ(color(id), 1);
+}
+
+TEST_F(UndoTest, RedoOfABackToAMarkAndOfAStepWithNestedCommands) {
+    AcDbObjectId a = addLine({0, 0, 0}, {1, 0, 0}, 1);
+    log().mark();
+    log().beginCommand("OUTER");
+    log().beginCommand("LINE");
+    AcDbObjectId b = addLine({0, 5, 0}, {1, 5, 0}, 1);
+    log().endCommand();
+    log().beginCommand("CHPROP");
+    setColor(b, 3);
+    setColor(a, 3);
+    log().endCommand();
+    log().beginCommand("CHPROP");
+    setColor(b, 4);  // the same object changed again in a later command of the same step
+    log().endCommand();
+    log().endCommand();
+    log().beginCommand("ERASE");
+    erase(a);
+    log().endCommand();
+
+    ASSERT_EQ(log().back(), Acad::eOk);
+    EXPECT_FALSE(b.isValid());
+    EXPECT_EQ(color(a), 1);
+    EXPECT_FALSE(a.isErased());
+    std::vector<std::string> names;
+    ASSERT_EQ(log().redo(&names), Acad::eOk);
+    EXPECT_EQ(names, (std::vector<std::string>{"OUTER", "ERASE"}));
+    EXPECT_EQ(color(b), 4);
+    EXPECT_TRUE(a.isErased());
+    EXPECT_EQ(log().numSteps(), 3) << "the line drawn first, OUTER and ERASE";
+    EXPECT_EQ(undo(1), 1);
+    EXPECT_FALSE(a.isErased());
+    EXPECT_EQ(color(a), 3);
+    EXPECT_EQ(undo(1), 1);
+    EXPECT_FALSE(b.isValid());
+    EXPECT_EQ(color(a), 1);
+}
+
+TEST_F(UndoTest, RedoingAZoomShowsTheZoomedViewAgain) {
+    NUVAcad::Display& d = NUVAcad::displayOf(&db);
+    NUVAcad::DisplayView before = d.view();
+    log().beginCommand("ZOOM");
+    ASSERT_EQ(d.zoomWindow({0, 0, 0}, {40, 30, 0}), Acad::eOk);
+    log().endCommand();
+    NUVAcad::DisplayView zoomed = d.view();
+    EXPECT_EQ(undo(1), 1);
+    ASSERT_TRUE(d.view() == before);
+    ASSERT_EQ(log().redo(), Acad::eOk);
+    EXPECT_TRUE(d.view() == zoomed);
+    EXPECT_EQ(d.previousViews(), 1u) << "the view before the zoom is the previous one again";
+    EXPECT_EQ(undo(1), 1);
+    EXPECT_TRUE(d.view() == before);
+}
+
 // What is left after undoing is a drawing the independent reader accepts, with the objects the
 // undo brought back.
 TEST_F(UndoTest, TheDrawingAfterUndoPassesTheIndependentAudit) {
