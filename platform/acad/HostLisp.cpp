@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "acad/AcApDocument.h"
+#include "acad/AcEdDisplay.h"
 #include "acad/AcEdOutput.h"
 #include "acad/AcEdPrompts.h"
 #include "acad/EntityPicking.h"
@@ -95,6 +96,7 @@ public:
         if (status == RTNORM) result = CString(text);
         return status;
     }
+    int redraw(const ads_name entity, int mode) override { return acedRedraw(entity, mode); }
     int entSel(const char* prompt, ads_name entity, ads_point picked) override {
         return acedEntSel(prompt, entity, picked);
     }

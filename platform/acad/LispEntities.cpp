@@ -1,6 +1,6 @@
 // Entity data and selection sets: entget, entmake, entmod, entdel, entnext, entlast, handent
 // through the database's entity-name functions (run with the document's database as the working
-// one), and ssget, ssadd, ssdel, sslength, ssname, ssmemb through the host's selection sets.
+// one), redraw through the host's display, and ssget, ssadd, ssdel, sslength, ssname, ssmemb through the host's selection sets.
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -158,6 +158,21 @@ LispValue ssget(LispMachine& m, LispArgs a) {
     return status == RTNORM ? m.pickset(ss) : LispValue();
 }
 
+// (redraw): the whole view; (redraw ename [mode]): the entity drawn (mode 1, the default),
+// blanked (2), highlighted (3) or drawn normally again (4). Always nil, as on the host, even for
+// a mode it does not know.
+LispValue redraw(LispMachine& m, LispArgs a) {
+    if (a.n == 0) {
+        WorkingDatabase working(m);
+        m.host().redraw(nullptr, 0);
+        return LispValue();
+    }
+    const long* entity = enameArg(m, a, 0);
+    const int mode = a.n > 1 ? m.intArg(a, 1) : 1;
+    m.host().redraw(entity, mode);
+    return LispValue();
+}
+
 LispValue ssadd(LispMachine& m, LispArgs a) {
     const long* entity = a.n > 0 ? enameArg(m, a, 0) : nullptr;
     const long* set = a.n > 1 ? picksetArg(m, a, 1) : nullptr;
@@ -199,6 +214,7 @@ const LispBuiltin kEntities[] = {
     {"entnext", entnext, 0, 1},
     {"entlast", entlast, 0, 0},
     {"handent", handent, 1, 1},
+    {"redraw", redraw, 0, 2},
     {"ssget", ssget, 0, 5},
     {"ssadd", ssadd, 0, 2},
     {"ssdel", ssdel, 2, 2},

@@ -102,6 +102,8 @@ public:
     virtual int getKword(const char* prompt, CString& result) { (void)prompt; (void)result; return RTCAN; }
     // The keyword (or arbitrary text with initget bit 128) after a prompt answered RTKWORD.
     virtual int getInput(CString& result) { (void)result; return RTERROR; }
+    // redraw: the whole view (entity null), or one entity in an acedRedraw mode (1 to 4).
+    virtual int redraw(const ads_name entity, int mode) { (void)entity; (void)mode; return RTERROR; }
     // entsel: the picked entity and the pick point.
     virtual int entSel(const char* prompt, ads_name entity, ads_point picked) {
         (void)prompt; (void)entity; (void)picked; return RTCAN;
