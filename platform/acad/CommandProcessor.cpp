@@ -165,7 +165,7 @@ int ExecuteCommandInput(const Input& in) {
         if (lastCommand.empty()) return RTNORM;
         return RunCommand(lastCommand);
     case Input::Kind::Cancel:
-        acutPrintf("*Cancel*");
+        if (!in.shown) acutPrintf("*Cancel*");  // a terminal or an echo has shown it already
         return RTCAN;
     case Input::Kind::End: return RTNONE;
     default:

@@ -334,6 +334,7 @@ Input ReadInputBelow(const InputSource* above, const InputRequest& request) {
         WriteOutput(request.prompt);
         WriteOutput(in.display() + "\n");
     }
+    in.shown = s->interactive() || s->echoes();
     return in;
 }
 

@@ -38,6 +38,9 @@ struct Input {
     double real = 0;
     int integer = 0;
     ads_name name = {0, 0};
+    // The source has shown this answer on the command line itself (a person's terminal, or an
+    // echo after the prompt), so nothing else prints it again.
+    bool shown = false;
 
     static Input ofText(std::string gbk);
     static Input enter() { return Input{}; }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "acad/AcEdOutput.h"
+#include "acad/CommandProcessor.h"
 #include "acad/HostText.h"
 #include "acad/InputSource.h"
 
@@ -149,6 +150,23 @@ TEST_F(InputStack, AnswersFromAnEchoingSourceAreShownAfterTheirPrompt) {
     NUVAcad::ReadInput(kPrompt);
     EXPECT_EQ("\nCommand: LINE\n\nPoint: 1,2.5,0\n\nPoint: \n\nPoint: *Cancel*\n", out.text());
     EXPECT_EQ(cancels + 1, NUVAcad::CancelCount());
+}
+
+TEST_F(InputStack, ACancelAtTheCommandPromptIsShownOnce) {
+    NUVAcad::OutputCapture out;
+    NUVAcad::ScriptedInput echoing;
+    echoing.setEcho(true);
+    echoing.cancel();
+    {
+        NUVAcad::InputScope scope(echoing);
+        EXPECT_EQ(RTCAN, NUVAcad::ExecuteCommandInput(NUVAcad::ReadInput(kCommand)));
+    }
+    EXPECT_EQ("\nCommand: *Cancel*\n", out.take()) << "the echo shows it; the command loop adds nothing";
+    NUVAcad::ScriptedInput silent;
+    silent.cancel();
+    NUVAcad::InputScope scope(silent);
+    EXPECT_EQ(RTCAN, NUVAcad::ExecuteCommandInput(NUVAcad::ReadInput(kCommand)));
+    EXPECT_EQ("*Cancel*", out.text()) << "a source that shows nothing: the command loop says it";
 }
 
 TEST_F(InputStack, PauseAnswersFromTheSourcesBelow) {
