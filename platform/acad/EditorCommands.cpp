@@ -1,6 +1,6 @@
 // The editor's built-in commands: drawing (LINE, CIRCLE), changing (ERASE, MOVE, COPY), the user
 // coordinate system (UCS), the view (ZOOM, REDRAW, REGEN), slides (MSLIDE, VSLIDE) and undo
-// (U, UNDO). They read their answers with the editor's prompts, so scripts, acedCommand and
+// (U, UNDO, REDO). They read their answers with the editor's prompts, so scripts, acedCommand and
 // the terminal drive them alike. Each command is one undo step, made by the command loop.
 #include "acad/EditorCommands.h"
 
@@ -18,6 +18,7 @@
 #include "acad/AdsName.h"
 #include "acad/AcEdCommandStack.h"
 #include "acad/BuiltinCommands.h"
+#include "acad/CommandSupport.h"
 #include "acad/Display.h"
 #include "acad/EditorState.h"
 #include "acad/HostInternal.h"
@@ -28,43 +29,10 @@ namespace NUVAcad {
 
 namespace {
 
-AcDbDatabase* Db() { return acdbHostApplicationServices()->workingDatabase(); }
-
-AcGePoint3d Wcs(const ads_point p) { return UcsToWorld(AcGePoint3d(p[0], p[1], p[2])); }
-
-// Appends to model space; the new id, or null.
-AcDbObjectId Append(AcDbEntity* ent) {
-    AcDbBlockTableRecord* ms = nullptr;
-    AcDbObjectId id;
-    if (acdbOpenObject(ms, Db()->modelSpaceId(), AcDb::kForWrite) != Acad::eOk) {
-        delete ent;
-        return id;
-    }
-    if (ms->appendAcDbEntity(id, ent) != Acad::eOk) {
-        delete ent;
-        ms->close();
-        return AcDbObjectId();
-    }
-    ent->close();
-    ms->close();
-    return id;
-}
-
-void EraseId(AcDbObjectId id) {
-    AcDbObject* o = nullptr;
-    if (acdbOpenObject(o, id, AcDb::kForWrite) == Acad::eOk) {
-        o->erase();
-        o->close();
-    }
-}
-
-// Status of a command from the status of the prompt that ended it: Enter ends normally.
-int Ended(int st) { return st == RTNONE || st == RTNORM ? RTNORM : st; }
-
 int Line() {
     ads_point first, from, to;
     int st = acedGetPoint(nullptr, "\nSpecify first point: ", first);
-    if (st != RTNORM) return Ended(st);
+    if (st != RTNORM) return EndedStatus(st);
     std::vector<AcDbObjectId> segments;
     std::vector<AcGePoint3d> points{AcGePoint3d(first[0], first[1], first[2])};
     for (;;) {
@@ -80,17 +48,17 @@ int Line() {
                     PromptMessage("All segments already undone.");
                     continue;
                 }
-                EraseId(segments.back());
+                EraseObject(segments.back());
                 segments.pop_back();
                 points.pop_back();
                 continue;
             }
             // Close: back to the first point, and the command ends.
-            Append(new AcDbLine(UcsToWorld(points.back()), UcsToWorld(points.front())));
+            AppendToModelSpace(new AcDbLine(UcsToWorld(points.back()), UcsToWorld(points.front())));
             return RTNORM;
         }
-        if (st != RTNORM) return Ended(st);
-        AcDbObjectId id = Append(new AcDbLine(Wcs(from), Wcs(to)));
+        if (st != RTNORM) return EndedStatus(st);
+        AcDbObjectId id = AppendToModelSpace(new AcDbLine(UcsPointToWorld(from), UcsPointToWorld(to)));
         if (id.isNull()) return RTERROR;
         segments.push_back(id);
         points.emplace_back(to[0], to[1], to[2]);
@@ -100,38 +68,22 @@ int Line() {
 int Circle() {
     ads_point c;
     int st = acedGetPoint(nullptr, "\nSpecify center point for circle: ", c);
-    if (st != RTNORM) return Ended(st);
+    if (st != RTNORM) return EndedStatus(st);
     ads_real r = 0;
     acedInitGet(RSG_NONULL | RSG_NOZERO | RSG_NONEG, nullptr);
     st = acedGetDist(c, "\nSpecify radius of circle: ", &r);
-    if (st != RTNORM) return Ended(st);
+    if (st != RTNORM) return EndedStatus(st);
     AcGeMatrix3d ucs;
     acedGetCurrentUCS(ucs);
     AcGeVector3d normal = ucs * AcGeVector3d(0, 0, 1);
-    return Append(new AcDbCircle(Wcs(c), normal, r)).isNull() ? RTERROR : RTNORM;
-}
-
-// The objects of an interactive selection, or a status.
-int SelectObjects(std::vector<AcDbObjectId>& ids) {
-    ads_name ss;
-    int st = acedSSGet(nullptr, nullptr, nullptr, nullptr, ss);
-    if (st != RTNORM) return st == RTERROR ? RTNONE : st;
-    long n = 0;
-    acedSSLength(ss, &n);
-    for (long i = 0; i < n; ++i) {
-        ads_name e;
-        AcDbObjectId id;
-        if (acedSSName(ss, i, e) == RTNORM && acdbGetObjectId(id, e) == Acad::eOk) ids.push_back(id);
-    }
-    acedSSFree(ss);
-    return RTNORM;
+    return AppendToModelSpace(new AcDbCircle(UcsPointToWorld(c), normal, r)).isNull() ? RTERROR : RTNORM;
 }
 
 int Erase() {
     std::vector<AcDbObjectId> ids;
     int st = SelectObjects(ids);
-    if (st != RTNORM) return Ended(st);
-    for (AcDbObjectId id : ids) EraseId(id);
+    if (st != RTNORM) return EndedStatus(st);
+    for (AcDbObjectId id : ids) EraseObject(id);
     return RTNORM;
 }
 
@@ -139,14 +91,14 @@ int Erase() {
 int Displace(bool copy) {
     std::vector<AcDbObjectId> ids;
     int st = SelectObjects(ids);
-    if (st != RTNORM) return Ended(st);
+    if (st != RTNORM) return EndedStatus(st);
     ads_point base, second;
     st = acedGetPoint(nullptr, "\nSpecify base point or displacement: ", base);
-    if (st != RTNORM) return Ended(st);
+    if (st != RTNORM) return EndedStatus(st);
     AcGeVector3d offset;
     st = acedGetPoint(base, "\nSpecify second point or <use first point as displacement>: ", second);
-    if (st == RTNORM) offset = Wcs(second) - Wcs(base);
-    else if (st == RTNONE) offset = Wcs(base) - UcsToWorld(AcGePoint3d());
+    if (st == RTNORM) offset = UcsPointToWorld(second) - UcsPointToWorld(base);
+    else if (st == RTNONE) offset = UcsPointToWorld(base) - UcsToWorld(AcGePoint3d());
     else return st;
     AcGeMatrix3d m = AcGeMatrix3d::translation(offset);
     for (AcDbObjectId id : ids) {
@@ -156,7 +108,7 @@ int Displace(bool copy) {
             AcDbEntity* c = nullptr;
             Acad::ErrorStatus es = e->getTransformedCopy(m, c);
             e->close();
-            if (es == Acad::eOk && c) Append(c);
+            if (es == Acad::eOk && c) AppendToModelSpace(c);
         } else {
             e->transformBy(m);
             e->close();
@@ -181,7 +133,7 @@ int Ucs() {
         ads_point p;
         st = acedGetPoint(nullptr, "\nSpecify new origin point <0,0,0>: ", p);
         if (st == RTCAN) return st;
-        AcGePoint3d o = st == RTNORM ? Wcs(p) : UcsToWorld(AcGePoint3d());
+        AcGePoint3d o = st == RTNORM ? UcsPointToWorld(p) : UcsToWorld(AcGePoint3d());
         AcGeMatrix3d m;
         m.setCoordSystem(o, x, y, z);
         return acedSetCurrentUCS(m) == Acad::eOk ? RTNORM : RTERROR;
@@ -205,8 +157,8 @@ int Ucs() {
     if ((st = acedGetPoint(p0, "\nSpecify point on positive portion of X-axis: ", px)) != RTNORM) return st;
     acedInitGet(RSG_NONULL, nullptr);
     if ((st = acedGetPoint(p0, "\nSpecify point on positive-Y portion of the UCS XY plane: ", py)) != RTNORM) return st;
-    AcGePoint3d o = Wcs(p0);
-    AcGeVector3d nx = Wcs(px) - o, v = Wcs(py) - o;
+    AcGePoint3d o = UcsPointToWorld(p0);
+    AcGeVector3d nx = UcsPointToWorld(px) - o, v = UcsPointToWorld(py) - o;
     AcGeVector3d nz = nx.crossProduct(v);
     if (nx.isZeroLength() || nz.isZeroLength()) {
         PromptMessage("Points are collinear.");
@@ -218,7 +170,7 @@ int Ucs() {
 }
 
 int Zoom() {
-    Display& d = displayOf(Db());
+    Display& d = displayOf(CommandDb());
     char kw[133];
     ads_point p;
     acedInitGet(0, "All Center Extents Previous Window");
@@ -230,7 +182,7 @@ int Zoom() {
     } else if (st == RTNORM) {
         opt = "Corner";
     } else {
-        return Ended(st);
+        return EndedStatus(st);
     }
     (void)kw;
     Acad::ErrorStatus es = Acad::eOk;
@@ -244,22 +196,22 @@ int Zoom() {
         }
     } else if (opt == "Center") {
         ads_point c;
-        if ((st = acedGetPoint(nullptr, "\nSpecify center point: ", c)) != RTNORM) return Ended(st);
+        if ((st = acedGetPoint(nullptr, "\nSpecify center point: ", c)) != RTNORM) return EndedStatus(st);
         ads_real h = d.view().height;
         acedInitGet(RSG_NOZERO | RSG_NONEG, nullptr);
         st = acedGetDist(nullptr, "\nEnter magnification or height: ", &h);
         if (st == RTCAN) return st;
         if (st == RTNONE) h = d.view().height;
-        es = d.zoomCenter(Wcs(c), h);
+        es = d.zoomCenter(UcsPointToWorld(c), h);
     } else {
         ads_point a, b;
         if (opt == "Window") {
-            if ((st = acedGetPoint(nullptr, "\nSpecify first corner: ", a)) != RTNORM) return Ended(st);
+            if ((st = acedGetPoint(nullptr, "\nSpecify first corner: ", a)) != RTNORM) return EndedStatus(st);
         } else {
             a[0] = p[0], a[1] = p[1], a[2] = p[2];
         }
-        if ((st = acedGetCorner(a, "\nSpecify opposite corner: ", b)) != RTNORM) return Ended(st);
-        es = d.zoomWindow(Wcs(a), Wcs(b));
+        if ((st = acedGetCorner(a, "\nSpecify opposite corner: ", b)) != RTNORM) return EndedStatus(st);
+        es = d.zoomWindow(UcsPointToWorld(a), UcsPointToWorld(b));
     }
     if (es != Acad::eOk) {
         PromptMessage("The two corners do not make a window.");
@@ -292,7 +244,7 @@ int SlideCommand(bool make) {
     if (st != RTNORM) return st;
     name = WithSlideExtension(name.empty() ? def : name);
     std::string error;
-    Acad::ErrorStatus es = make ? SaveSlide(Db(), name.c_str(), error) : ShowSlide(Db(), name.c_str(), error);
+    Acad::ErrorStatus es = make ? SaveSlide(CommandDb(), name.c_str(), error) : ShowSlide(CommandDb(), name.c_str(), error);
     if (es != Acad::eOk) {
         PromptMessage((name + ": " + error).c_str());
         return RTERROR;
@@ -313,13 +265,13 @@ void PrintUndone(const std::vector<std::string>& names, int undone) {
 int U() {
     int undone = 0;
     std::vector<std::string> names;
-    undoLogOf(Db()).undo(1, &undone, &names);
+    undoLogOf(CommandDb()).undo(1, &undone, &names);
     PrintUndone(names, undone);
     return RTNORM;
 }
 
 int Undo() {
-    UndoLog& log = undoLogOf(Db());
+    UndoLog& log = undoLogOf(CommandDb());
     acedInitGet(RSG_NOZERO | RSG_NONEG, "BEgin End Mark Back");
     int n = 1;
     int st = acedGetInt("\nEnter the number of operations to undo or [BEgin/End/Mark/Back] <1>: ", &n);
@@ -348,11 +300,26 @@ int Undo() {
     return RTNORM;
 }
 
+// REDO: what the last U or UNDO took back, when nothing was done since.
+int Redo() {
+    std::vector<std::string> names;
+    Acad::ErrorStatus es = undoLogOf(CommandDb()).redo(&names);
+    if (es == Acad::eNotApplicable) {
+        PromptMessage("Nothing to redo: the previous command did not undo anything.");
+        return RTNORM;
+    }
+    if (es != Acad::eOk) return RTERROR;
+    std::string line;
+    for (const std::string& n : names) line += (line.empty() ? "" : " ") + (n.empty() ? std::string("Changes") : n);
+    PromptMessage(("Redone: " + line).c_str());
+    return RTNORM;
+}
+
 // SAVEAS (the document takes the new name), SAVE (a copy under a name) and QSAVE (under its own
 // name; asks like SAVEAS for a drawing never saved).
 int SaveCommand(bool rename, bool quick) {
     AcApDocument* doc = DocumentRegistry::current();
-    AcDbDatabase* db = Db();
+    AcDbDatabase* db = CommandDb();
     if (!doc || !db) return RTERROR;
     std::string target;
     if (quick && !doc->isUntitled() && !doc->isReadOnly()) {
@@ -384,7 +351,7 @@ int SaveCommand(bool rename, bool quick) {
 
 // The command loop makes each command one undo step (UndoLog.h: CommandStarted).
 std::function<int()> Plain(int (*fn)()) {
-    return [fn]() { return Db() ? fn() : RTERROR; };
+    return [fn]() { return CommandDb() ? fn() : RTERROR; };
 }
 
 }  // namespace
@@ -398,12 +365,12 @@ void RegisterEditorCommands() {
     RegisterBuiltinCommand({"UCS", 0, Plain(Ucs), "sets the user coordinate system (World, Origin, Z, 3point)"});
     RegisterBuiltinCommand({"ZOOM", ACRX_CMD_TRANSPARENT, Plain(Zoom), "changes the view (Window, Extents, Previous, Center)"});
     RegisterBuiltinCommand({"REDRAW", ACRX_CMD_TRANSPARENT, Plain([] {
-                                displayOf(Db()).redrawAll();
+                                displayOf(CommandDb()).redrawAll();
                                 return RTNORM;
                             }),
                             "redraws the view"});
     RegisterBuiltinCommand({"REGEN", 0, Plain([] {
-                                displayOf(Db()).regenAll();
+                                displayOf(CommandDb()).regenAll();
                                 return RTNORM;
                             }),
                             "regenerates the drawing"});
@@ -414,6 +381,11 @@ void RegisterEditorCommands() {
     RegisterBuiltinCommand({"SAVE", 0, [] { return SaveCommand(false, false); }, "saves a copy of the drawing"});
     RegisterBuiltinCommand({"QSAVE", 0, [] { return SaveCommand(false, true); }, "saves the drawing under its name"});
     RegisterBuiltinCommand({"UNDO", 0, Plain(Undo), "undoes operations, with marks and groups"});
+    RegisterBuiltinCommand({"REDO", 0, Plain(Redo), "does again what the last U or UNDO undid"});
+    RegisterDrawCommands();
+    RegisterModifyCommands();
+    RegisterBlockCommands();
+    RegisterTableCommands();
 }
 
 }  // namespace NUVAcad

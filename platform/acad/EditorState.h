@@ -22,6 +22,8 @@ struct EditorState {
     double angbase = 0;      // radians
     bool angdirClockwise = false;
     double elevation = 0;    // z of typed 2-D points, in the user system
+    double plineWidth = 0;   // the width PLINE starts with (the last one given)
+    double textRotation = 0; // the rotation TEXT offers (the last one given), radians
 
     AngleConvention angles() const { return {angbase, angdirClockwise}; }
 };

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "RunCommand.h"
 #include "TempDir.h"
 
 namespace {
@@ -129,6 +130,33 @@ TEST(Nuvcad, TheReadmeDemoScript) {
                              "Enter name of drawing to open: examples/nuvcad/return.dxf\n",
                              "return.dxf: 2 duct runs, 16.5 m in all", "(10.0 6.5)", "Command: QUIT\n"})
         EXPECT_TRUE(Has(r.out, line)) << line << "\n--- in ---\n" << r.out;
+}
+
+TEST(Nuvcad, AScriptDrawsWithTheBuiltInCommands) {
+    TempDir tmp;
+    const std::string dxf = tmp.File("drawn.dxf");
+    // A line end ends an answer; an empty line is Enter (the end of -LAYER's options and of
+    // TEXT's lines). The script is UTF-8, the drawing keeps the text in GBK.
+    tmp.Touch("draw.scr",
+              "-LAYER M DUCT C 3 DUCT\n\n"
+              "PLINE 0,0 W 2 2 100,0 100,50 C\n"
+              "TEXT 10,20 5 0 \xE9\xA3\x8E\xE7\xAE\xA1 DN100\n\n"
+              "ARC C 0,0 10,0 0,10\n"
+              "ROTATE L  0,0 90\n"
+              "SAVEAS " + dxf + "\nQUIT\n");
+    Result r = RunNuvcad({"--script", tmp.File("draw.scr")}, "", Isolated(tmp));
+    EXPECT_EQ(0, r.status) << r.err << r.out;
+    NUVTest::CommandOutput peer = NUVTest::RunCommand("/usr/bin/python3 " + NUVTest::ShellWord(Source("tests/platform/acad/host/editor_peer.py")) +
+                                                      " entities " + NUVTest::ShellWord(dxf) + " 2>&1");
+    EXPECT_TRUE(Has(peer.out, "ERRORS 0\n")) << peer.out << r.out;
+    EXPECT_TRUE(Has(peer.out, "LWPOLYLINE \"DUCT\" closed=1")) << peer.out;
+    EXPECT_TRUE(Has(peer.out, "TEXT \"DUCT\" 10,20 h=5 rot=0 style=\"Standard\" \"\\u98ce\\u7ba1 DN100\"\n")) << peer.out;
+    // The arc, drawn last, turned a quarter about the origin.
+    EXPECT_TRUE(Has(peer.out, "ARC \"DUCT\" 0,0 r=10 a=90..180\n")) << peer.out;
+    peer = NUVTest::RunCommand("/usr/bin/python3 " + NUVTest::ShellWord(Source("tests/platform/acad/host/editor_peer.py")) + " layers " +
+                               NUVTest::ShellWord(dxf) + " 2>&1");
+    EXPECT_TRUE(Has(peer.out, "CLAYER \"DUCT\"\nL \"0\"")) << peer.out;
+    EXPECT_TRUE(Has(peer.out, "L \"DUCT\" 3 ")) << peer.out;
 }
 
 TEST(Nuvcad, LispExpressionsAndTypedCommandsFromStandardInput) {
@@ -266,6 +294,12 @@ TEST(Nuvcad, CtrlCCancelsTheLineAndCtrlDEndsTheSession) {
     EXPECT_TRUE(t.waitFor("*Cancel*", 10000)) << t.screen();
     t.type("!half\r");
     EXPECT_TRUE(t.waitFor("nil", 10000)) << t.screen();
+    {
+        const std::string screen = t.screen();
+        size_t count = 0;
+        for (size_t at = screen.find("*Cancel*"); at != std::string::npos; at = screen.find("*Cancel*", at + 1)) ++count;
+        EXPECT_EQ(1u, count) << "Ctrl-C is shown once\n" << screen;
+    }
     // An endless loop stops at Ctrl-C, and the prompt comes back.
     t.type("(while T (setq spin 1))\r");
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
