@@ -290,6 +290,9 @@ TEST(Nuvcad, CtrlCCancelsTheLineAndCtrlDEndsTheSession) {
     Terminal t({}, env);
     ASSERT_TRUE(t.waitFor("Command: ", 20000)) << t.screen();
     t.type("(setq half");
+    // Ctrl-C once the editor has the half line (it echoes it), not while the keys still wait
+    // in the terminal, which would drop them with the interrupt.
+    ASSERT_TRUE(t.waitFor("(setq half", 10000)) << t.screen();
     t.type("\x03");
     EXPECT_TRUE(t.waitFor("*Cancel*", 10000)) << t.screen();
     t.type("!half\r");
