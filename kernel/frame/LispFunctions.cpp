@@ -1,5 +1,6 @@
-// The rows of the AutoLISP function table. Rows whose work this build of the kernel does not
-// hold yet say so on the command line and return nothing, so a program calling them goes on.
+// The rows of the AutoLISP function table: each checks its arguments, calls the exported
+// function behind it and hands the result back. Types are checked exactly (an integer row takes
+// no real, a point row no 2D point): a program that passes the wrong thing gets nil, never an error.
 #include "frame/LispFunctions.h"
 
 #include "ZQCAD/ZQCAD.h"
@@ -7,7 +8,10 @@
 #include "frame/Documents.h"
 #include "frame/LispFunctionTable.h"
 #include "settings/Folders.h"
+#include "draw/Coordinates.h"
+#include "settings/About.h"
 #include "settings/Installation.h"
+#include "twinkle/Twinkle.h"
 
 namespace NUV {
 namespace {
@@ -22,12 +26,16 @@ const resbuf* Arg(int index) {
 bool IsInteger(const resbuf* rb) { return rb && (rb->restype == RTSHORT || rb->restype == RTLONG); }
 long IntegerOf(const resbuf* rb) { return rb->restype == RTSHORT ? rb->resval.rint : rb->resval.rlong; }
 bool IsString(const resbuf* rb) { return rb && rb->restype == RTSTR && rb->resval.rstring; }
+bool IsReal(const resbuf* rb) { return rb && rb->restype == RTREAL; }
+bool Is(const resbuf* rb, short type) { return rb && rb->restype == type; }
 
 int Help(const char* text) {
     acedPrompt(CString("\n") + text);
     return RTNORM;
 }
 
+// Rows whose work this build does not hold yet (the about dialog, the placement jig) say so on
+// the command line and return nothing, so a program calling them goes on.
 int NotAvailable() {
     const LispFunctionRow* row = LispFunction(acedGetFunCode());
     acedPrompt(CString("\n") + (row ? row->name : "?") + NUV_GBK("：此版本的内核尚未提供该函数。"));
@@ -55,11 +63,23 @@ void OpenTimer(HWND hwnd, UINT, UINT_PTR id, DWORD) {
 
 int LispShowNUVAboutDlg() { return NotAvailable(); }
 int LispShowTORVAboutDlg() { return NotAvailable(); }
-int LispShowNUVAboutStr() { return NotAvailable(); }
+int LispShowNUVAboutStr() {
+    ShowNUVAboutStr();
+    return RTNORM;
+}
 
 int LispGetWcsPtOfBlock() {
-    if (!Arg(0)) return Help(NUV_GBK("GetWcsPtOfBlock：得到块中MCS点的WCS坐标。(GetWcsPtOfBlock ENAME pt3dMcs)"));
-    return NotAvailable();
+    const resbuf* name = Arg(0);
+    if (!name) return Help(NUV_GBK("GetWcsPtOfBlock：得到块中MCS点的WCS坐标。(GetWcsPtOfBlock ENAME pt3dMcs)"));
+    const resbuf* point = Arg(1);
+    if (!Is(name, RTENAME) || !Is(point, RT3DPOINT)) return acedRetNil();
+    AcDbObjectId id;
+    if (acdbGetObjectId(id, name->resval.rlname) != Acad::eOk) return acedRetNil();
+    AcGePoint3d out;
+    const ads_real* p = point->resval.rpoint;
+    if (!GetWcsPtOfBlock(id, AcGePoint3d(p[0], p[1], p[2]), out)) return acedRetNil();
+    const ads_point result = {out.x, out.y, out.z};
+    return acedRetPoint(result);
 }
 
 int LispHasInstallNUVGroup() {
@@ -106,27 +126,47 @@ int LispARXLoadEx() {
 }
 
 int LispTwinkle() {
-    if (!Arg(0)) {
+    const resbuf* name = Arg(0);
+    if (!name) {
         Help(NUV_GBK("NUVTwinkle：闪烁实体或者选择集"));
         return acedRetInt(-1);
     }
-    return NotAvailable();
+    if (!Is(name, RTENAME) && !Is(name, RTPICKS)) return acedRetInt(-1);
+    ads_name copy = {name->resval.rlname[0], name->resval.rlname[1]};
+    return acedRetInt(ZQTwinkle(copy, name->restype == RTPICKS ? 1 : 0, -1, nullptr, -1.0, kTwinkleForever));
 }
-int LispStopTwinkle() { return NotAvailable(); }
-int LispGetTwinkleFreQ() { return NotAvailable(); }
+
+int LispStopTwinkle() {
+    const resbuf* id = Arg(0);
+    if (!id) {
+        ZQStopAllTwinkle(nullptr);
+        return acedRetNil();
+    }
+    return IsInteger(id) && ZQStopTwinkle(static_cast<int>(IntegerOf(id)), nullptr) ? acedRetT() : acedRetNil();
+}
+
+int LispGetTwinkleFreQ() { return acedRetReal(ZQGetTwinkleFreQuency()); }
+
 int LispSetTwinkleFreQ() {
-    if (!Arg(0)) {
+    const resbuf* f = Arg(0);
+    if (!f) {
         Help(NUV_GBK("NUVSetTwinkleFreQ：设置闪烁频率"));
         return acedRetNil();
     }
-    return NotAvailable();
+    if (!IsReal(f) && !IsInteger(f)) return acedRetNil();
+    const double value = IsReal(f) ? f->resval.rreal : static_cast<double>(IntegerOf(f));
+    return ZQSetTwinkleFreQuency(value) ? acedRetT() : acedRetNil();
 }
+
 int LispSetTwinkleMode() {
-    if (!Arg(0) || !Arg(1)) {
+    const resbuf *first = Arg(0), *second = Arg(1);
+    if (!first || !second) {
         Help(NUV_GBK("NUVSetTwinkleMode：设置闪烁模式"));
         return acedRetNil();
     }
-    return NotAvailable();
+    if (!IsInteger(first) || !IsInteger(second)) return acedRetNil();
+    return ZQSetTwinkleMode(static_cast<int>(IntegerOf(first)), static_cast<int>(IntegerOf(second))) ? acedRetT()
+                                                                                                    : acedRetNil();
 }
 
 int LispCreateDwgByDwt() {

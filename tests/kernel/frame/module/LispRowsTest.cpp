@@ -1,7 +1,13 @@
 // Every row of the kernel's AutoLISP table called as a program would call it, well and badly:
-// what each prints and returns. None raises an AutoLISP error; rows whose work this build does
-// not hold say so and return nothing.
+// what each prints and returns, and what the call did to the drawing and the flashing engine
+// (read back through the exported functions, not through the rows). None raises an AutoLISP
+// error; rows whose work this build does not hold say so and return nothing.
+#include <cmath>
+
 #include "KernelFixture.h"
+#include "twinkle/Twinkle.h"
+#include "twinkle/TwinkleState.h"
+#include "win/Timer.h"
 
 namespace {
 
@@ -53,25 +59,189 @@ TEST_F(LispRows, EachCallPrintsAndReturnsWhatItsRowSays) {
         // will be; a well-formed call is told the function is not available and gets nothing.
         {"(shownuvaboutdlg)", std::string("\nshownuvaboutdlg") + kNotBuilt},
         {"(ShowTORVAboutDlg)", std::string("\nShowTORVAboutDlg") + kNotBuilt},
-        {"(shownuvaboutstr)", std::string("\nshownuvaboutstr") + kNotBuilt},
         {"(getwcsptofblock)", "\nGetWcsPtOfBlock：得到块中MCS点的WCS坐标。(GetWcsPtOfBlock ENAME pt3dMcs)"},
-        {"(getwcsptofblock nil '(0 0 0))", std::string("\ngetwcsptofblock") + kNotBuilt},
+        {"(getwcsptofblock nil '(0 0 0))", "nil"},
+        {"(getwcsptofblock \"x\")", "nil"},
         {"(NUVTwinkle)", "\nNUVTwinkle：闪烁实体或者选择集-1"},
-        {"(NUVTwinkle 1)", std::string("\nNUVTwinkle") + kNotBuilt},
-        {"(NUVStopTwinkle)", std::string("\nNUVStopTwinkle") + kNotBuilt},
-        {"(NUVGetTwinkleFreQ)", std::string("\nNUVGetTwinkleFreQ") + kNotBuilt},
+        {"(NUVTwinkle 1)", "-1"},
+        {"(NUVTwinkle \"e\")", "-1"},
+        {"(NUVStopTwinkle)", "nil"},
+        {"(NUVStopTwinkle 1.0)", "nil"},
+        {"(NUVGetTwinkleFreQ)", "3.0"},
         {"(NUVSetTwinkleFreQ)", "\nNUVSetTwinkleFreQ：设置闪烁频率nil"},
-        {"(NUVSetTwinkleFreQ 2)", std::string("\nNUVSetTwinkleFreQ") + kNotBuilt},
+        {"(NUVSetTwinkleFreQ \"2\")", "nil"},
+        {"(NUVSetTwinkleMode)", "\nNUVSetTwinkleMode：设置闪烁模式nil"},
         {"(NUVSetTwinkleMode 1)", "\nNUVSetTwinkleMode：设置闪烁模式nil"},
-        {"(NUVSetTwinkleMode 1 2)", std::string("\nNUVSetTwinkleMode") + kNotBuilt},
+        {"(NUVSetTwinkleMode 1 2.0)", "nil"},
+        {"(NUVSetTwinkleMode \"1\" 2)", "nil"},
         {"(InsertBlock)", "\nInsertBlock：插入图块文件。(InsertBlock DwgFilePath bRotation dScale)"},
         {"(InsertBlock 1)", "\nInsertBlock：插入图块文件。(InsertBlock DwgFilePath bRotation dScale)"},
         {"(InsertBlock \"a.dwg\")", std::string("\nInsertBlock") + kNotBuilt},
     };
     for (const Case& c : cases) EXPECT_EQ(c.printed, Typed(c.expr)) << c.expr;
     // A program goes on after any of them: nothing raised an error.
-    std::string printed = Typed("(progn (shownuvaboutdlg) (NUVTwinkle) (ARXLoadEx) \"done\")");
+    std::string printed = Typed("(progn (shownuvaboutdlg) (NUVTwinkle) (ARXLoadEx) (NUVSetTwinkleMode 1) \"done\")");
     EXPECT_EQ("\"done\"", printed.substr(printed.rfind('"', printed.size() - 2)));
+}
+
+TEST_F(LispRows, AboutStrPrintsTheBannerWithTheInstalledRelease) {
+    registry.Touch("machine.reg", "Windows Registry Editor Version 5.00\n\n[HKEY_LOCAL_MACHINE\\Software\\NUV]\n"
+                                  "\"Release\"=\"3.8.1\"\n");
+    const std::string printed = Typed("(shownuvaboutstr)");
+    EXPECT_EQ(0u, printed.rfind("\n*****   ", 0)) << printed;
+    EXPECT_NE(std::string::npos, printed.find("  NUV V3.8  版   *****\n")) << "release cut at its last dot: " << printed;
+    EXPECT_EQ(std::string::npos, printed.find("3.8.1"));
+}
+
+// A block "PT" and one reference to it at (100, 50, 0), turned a quarter turn and scaled by 2,
+// then a line; the line is the last entity. Worked by hand: the definition's (1, 0, 0) lies at
+// (100, 52, 0) and its (0, 3, 1) at (94, 50, 2).
+class BlockPointRow : public LispRows {
+protected:
+    void SetUp() override {
+        LispRows::SetUp();
+        AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+        AcDbBlockTable* table = nullptr;
+        ASSERT_EQ(db->getBlockTable(table, AcDb::kForWrite), Acad::eOk);
+        auto* def = new AcDbBlockTableRecord;
+        def->setName("PT");
+        AcDbObjectId defId;
+        ASSERT_EQ(table->add(defId, def), Acad::eOk);
+        def->close();
+        table->close();
+        AcDbBlockTableRecord* ms = nullptr;
+        ASSERT_EQ(acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
+        auto* ref = new AcDbBlockReference({100, 50, 0}, defId);
+        ref->setRotation(M_PI / 2);
+        ref->setScaleFactors(AcGeScale3d(2));
+        ASSERT_EQ(ms->appendAcDbEntity(refId, ref), Acad::eOk);
+        ref->close();
+        auto* line = new AcDbLine({0, 0, 0}, {1, 1, 0});
+        ASSERT_EQ(ms->appendAcDbEntity(lineId, line), Acad::eOk);
+        line->close();
+        ms->close();
+    }
+    AcDbObjectId refId, lineId;
+};
+
+TEST_F(BlockPointRow, GivesTheWorldPointOrNil) {
+    struct Case {
+        const char* expr;
+        const char* printed;
+    } cases[] = {
+        {"(getwcsptofblock (entnext) '(1.0 0.0 0.0))", "(100.0 52.0 0.0)"},
+        {"(getwcsptofblock (entnext) '(0 3 1))", "(94.0 50.0 2.0)"},
+        {"(getwcsptofblock (entnext) '(1.0 0.0))", "nil"},       // a 2D point is not the row's type
+        {"(getwcsptofblock (entnext) \"1,0,0\")", "nil"},
+        {"(getwcsptofblock (entnext))", "nil"},                 // the point is missing
+        {"(getwcsptofblock (entlast) '(1.0 0.0 0.0))", "nil"},  // a line is no block reference
+        {"(getwcsptofblock '(1.0 0.0 0.0) (entnext))", "nil"},
+        {"(getwcsptofblock (ssget \"X\") '(1.0 0.0 0.0))", "nil"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.printed, Typed(c.expr)) << c.expr;
+}
+
+TEST_F(BlockPointRow, AnErasedReferenceGivesNil) {
+    Typed("(setq e (entnext))");
+    Typed("(entdel e)");
+    EXPECT_EQ("nil", Typed("(getwcsptofblock e '(1.0 0.0 0.0))"));
+}
+
+// The flashing rows on the engine the kernel shares with the suite's modules; every test puts
+// the engine's settings back and leaves nothing flashing.
+class TwinkleRows : public BlockPointRow {
+protected:
+    void TearDown() override {
+        NUV::ZQStopAllTwinkle(nullptr);
+        for (int i = 0; i < 3 && NUV::GetTwinkleState().timerRunning; ++i) NextTick();
+        NUV::ZQSetTwinkleMode(1, 2);
+        NUV::ZQSetTwinkleFreQuency(3.0);
+        BlockPointRow::TearDown();
+    }
+    static void NextTick() {
+        ULONGLONG due = 0;
+        if (!NUVWin::NextTimerDue(due)) return;
+        const ULONGLONG now = GetTickCount64();
+        NUVWin::AdvanceVirtualClock(due > now ? due - now : 0);
+        NUVWin::DispatchTimers();
+    }
+    int TypedInt(const std::string& expr) {
+        const std::string printed = Typed(expr);
+        EXPECT_FALSE(printed.empty()) << expr;
+        return std::atoi(printed.c_str());
+    }
+};
+
+TEST_F(TwinkleRows, AnEntityFlashesUntilStopped) {
+    const int id = TypedInt("(NUVTwinkle (entlast))");
+    ASSERT_GT(id, 0);
+    EXPECT_TRUE(NUV::ZQHasTwinkle(id));
+    // The row asks for flashing that never expires: a long afternoon of ticks later it still runs.
+    NUVWin::AdvanceVirtualClock(4ull * 3600 * 1000);
+    NextTick();
+    NextTick();
+    EXPECT_TRUE(NUV::ZQHasTwinkle(id));
+    EXPECT_EQ("T", Typed("(NUVStopTwinkle " + std::to_string(id) + ")"));
+    EXPECT_FALSE(NUV::ZQHasTwinkle(id));
+    // The line's own colour was never replaced: the row asks for no colour.
+    AcDbEntity* line = nullptr;
+    ASSERT_EQ(Acad::eOk, acdbOpenObject(line, lineId, AcDb::kForRead));
+    EXPECT_EQ(256, line->colorIndex());
+    line->close();
+}
+
+TEST_F(TwinkleRows, ASelectionSetFlashesAsAGroup) {
+    const int group = TypedInt("(NUVTwinkle (ssget \"X\"))");
+    ASSERT_GT(group, 0);
+    EXPECT_TRUE(NUV::ZQHasTwinkle(group));
+    EXPECT_TRUE(NUV::ZQHasTwinkle(group + 1)) << "the set's two entities follow the group id";
+    EXPECT_TRUE(NUV::ZQHasTwinkle(group + 2));
+    const int single = TypedInt("(NUVTwinkle (entnext))");
+    EXPECT_GT(single, group + 2);
+    // Without an argument every flashing stops, and the answer is nil.
+    EXPECT_EQ("nil", Typed("(NUVStopTwinkle)"));
+    for (int id : {group, group + 1, group + 2, single}) EXPECT_FALSE(NUV::ZQHasTwinkle(id)) << id;
+}
+
+TEST_F(TwinkleRows, FrequencyAndModeReachTheEngine) {
+    struct Case {
+        const char* expr;
+        const char* printed;
+        double frequency;  // the engine's afterwards
+    } cases[] = {
+        {"(NUVSetTwinkleFreQ 2)", "T", 2.0},  // an integer is taken as a real
+        {"(NUVGetTwinkleFreQ)", "2.0", 2.0},
+        {"(NUVSetTwinkleFreQ 0.1)", "T", 0.1},
+        {"(NUVSetTwinkleFreQ 10)", "T", 10.0},
+        {"(NUVSetTwinkleFreQ 10.5)", "nil", 10.0},  // outside the engine's range: no change
+        {"(NUVSetTwinkleFreQ 0)", "nil", 10.0},
+        {"(NUVSetTwinkleFreQ \"2\")", "nil", 10.0},
+        {"(NUVSetTwinkleFreQ 2.5)", "T", 2.5},
+        {"(NUVGetTwinkleFreQ)", "2.5", 2.5},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(c.printed, Typed(c.expr)) << c.expr;
+        EXPECT_DOUBLE_EQ(c.frequency, NUV::ZQGetTwinkleFreQuency()) << c.expr;
+    }
+    struct ModeCase {
+        const char* expr;
+        const char* printed;
+        int first, second;
+    } modes[] = {
+        {"(NUVSetTwinkleMode 3 4)", "T", 3, 4},
+        {"(NUVSetTwinkleMode 4 1)", "T", 4, 1},
+        {"(NUVSetTwinkleMode 0 2)", "nil", 4, 1},
+        {"(NUVSetTwinkleMode 1 5)", "nil", 4, 1},
+        {"(NUVSetTwinkleMode 1.0 2)", "nil", 4, 1},
+        {"(NUVSetTwinkleMode 1 2)", "T", 1, 2},
+    };
+    for (const ModeCase& c : modes) {
+        EXPECT_EQ(c.printed, Typed(c.expr)) << c.expr;
+        int first = 0, second = 0;
+        NUV::ZQGetTwinkleMode(first, second);
+        EXPECT_EQ(c.first, first) << c.expr;
+        EXPECT_EQ(c.second, second) << c.expr;
+    }
 }
 
 TEST_F(LispRows, WorkPathIsNilWithoutAProjectRoot) {
