@@ -1,13 +1,15 @@
 // The build tree's share/nuv, found as the installation folder beside the libraries: nuvcad's
 // start-up list loads the suite's three libraries in order; the update history is GBK text; the
-// block drawings are read by the host and by ezdxf alike.
+// block drawings are read by the host and by ezdxf alike, and each has its slide in Sld/.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,6 +19,8 @@
 #include "acad/AcEd.h"
 #include "acad/HostInternal.h"
 #include "acad/HostSession.h"
+#include "acad/SlideFile.h"
+#include "win/FileSystem.h"
 
 namespace {
 
@@ -114,6 +118,48 @@ TEST_F(InstallationTree, BlockDrawingsAreReadByTheHostAndByEzdxf) {
         ASSERT_EQ(Acad::eOk, db.getLayerTable(layers, AcDb::kForRead));
         for (const std::string& name : b.layers) EXPECT_TRUE(layers->has(name.c_str())) << name;
         layers->close();
+    }
+}
+
+// Each block drawing has its slide, named as the drawing, that the slide reader takes: the
+// drawing zoomed to its extents, in the colours of the drawing's layers (typed here from the
+// block library's own layer table: 风口 3, 阀门 1, 设备 4, 风管 2, 中心线 6).
+TEST_F(InstallationTree, EveryBlockDrawingHasItsSlide) {
+    struct Block {
+        const char* name;
+        std::vector<int> colours;
+    } blocks[] = {
+        {"Diffuser360", {3}},
+        {"FireDamper500x400", {1, 6}},
+        {"FanCoilFP68", {4}},
+        {"DuctTee500x400", {2, 6}},
+        {"VolumeDamper500x400", {1}},
+    };
+    ASSERT_EQ(std::size(blocks), static_cast<std::size_t>(std::distance(
+                                     std::filesystem::directory_iterator(Share() + "/Sld"), {})));
+    for (const Block& b : blocks) {
+        SCOPED_TRACE(b.name);
+        ASSERT_TRUE(std::filesystem::exists(Share() + "/Bdwg/" + b.name + ".dwg"));
+        std::string bytes, error;
+        ASSERT_TRUE(NUVWin::ReadFileBytes(CString(Share() + "/Sld/" + b.name + ".sld"), bytes));
+        NUVAcad::Slide slide;
+        ASSERT_TRUE(NUVAcad::ReadSlide(bytes, slide, error)) << error;
+        ASSERT_FALSE(slide.items.empty());
+        std::set<int> colours;
+        int minX = slide.highX, maxX = 0, minY = slide.highY, maxY = 0;
+        for (const NUVAcad::SlideItem& item : slide.items) {
+            colours.insert(item.color);
+            for (const NUVAcad::SlideDot& d : item.dots) {
+                minX = std::min(minX, d.x), maxX = std::max(maxX, d.x);
+                minY = std::min(minY, d.y), maxY = std::max(maxY, d.y);
+            }
+        }
+        EXPECT_EQ(std::set<int>(b.colours.begin(), b.colours.end()), colours);
+        // Zoomed to the extents: the picture fills the screen's width or its height.
+        const double wide = double(maxX - minX) / slide.highX, tall = double(maxY - minY) / slide.highY;
+        EXPECT_GT(std::max(wide, tall), 0.8) << wide << " x " << tall;
+        EXPECT_GE(minX, 0);
+        EXPECT_LE(maxX, slide.highX);
     }
 }
 
