@@ -1,7 +1,11 @@
 // Chaining curves from a start point: nearest end first, continue from the other end, never
 // reverse; ties to the earlier curve and to the start point; ids keep their order and every
 // curve opened is closed.
+#include <memory>
+#include <random>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "DrawFixture.h"
 #include "draw/CurveChain.h"
@@ -110,6 +114,76 @@ TEST(SortCurve, EmptyInputAndUnreadableCurve) {
     in.append(&line);
     in.append(&empty);
     EXPECT_FALSE(NUV::SortCurve(in, AcGePoint3d(0, 0, 0), out));
+}
+
+// The chain on many random layouts against the rule applied the plain way, written out here
+// afresh: each pass compares every remaining curve's start and end with the strict "nearer than
+// the best so far" test from 4294967295.0 down, the first remaining curve when nothing is nearer.
+// The layouts are chosen to make the ties and far jumps that a search structure gets wrong:
+// ends on a small lattice (many equal distances, shared ends), 3-D, one long line, everything
+// at one point, and curves beyond the first threshold.
+namespace {
+
+std::vector<size_t> PlainChain(const std::vector<std::pair<AcGePoint3d, AcGePoint3d>>& ends, AcGePoint3d ref) {
+    std::vector<size_t> left(ends.size()), order;
+    for (size_t i = 0; i < left.size(); ++i) left[i] = i;
+    while (!left.empty()) {
+        double best = 4294967295.0;
+        size_t chosen = 0;
+        bool byEnd = false;
+        for (size_t k = 0; k < left.size(); ++k) {
+            const double ds = ref.distanceTo(ends[left[k]].first), de = ref.distanceTo(ends[left[k]].second);
+            if (ds < best) best = ds, chosen = k, byEnd = false;
+            if (de < best) best = de, chosen = k, byEnd = true;
+        }
+        ref = byEnd ? ends[left[chosen]].first : ends[left[chosen]].second;
+        order.push_back(left[chosen]);
+        left.erase(left.begin() + static_cast<std::ptrdiff_t>(chosen));
+    }
+    return order;
+}
+
+}  // namespace
+
+TEST(SortCurve, AgreesWithThePlainRuleOnRandomLayouts) {
+    std::mt19937 rng(20261206);
+    enum Layout { Lattice, Lattice3d, Walk, OneLine, OnePoint, FarApart, Mixed };
+    for (Layout layout : {Lattice, Lattice3d, Walk, OneLine, OnePoint, FarApart, Mixed}) {
+        for (int n : {0, 1, 2, 3, 7, 40, 150, 400}) {
+            SCOPED_TRACE(::testing::Message() << "layout " << layout << ", " << n << " curves");
+            std::uniform_int_distribution<int> small(-4, 4);
+            std::uniform_real_distribution<double> real(-1000.0, 1000.0);
+            auto point = [&](int i) -> AcGePoint3d {
+                switch (layout) {
+                case Lattice: return {double(small(rng)), double(small(rng)), 0};
+                case Lattice3d: return {double(small(rng)), double(small(rng)), double(small(rng))};
+                case Walk: return {i * 3.0 + small(rng), small(rng) * 0.5, 0};
+                case OneLine: return {double(small(rng) * 100 + i), 0, 0};
+                case OnePoint: return {7, -3, 2};
+                case FarApart: return {real(rng) * 1e7, real(rng) * 1e7, 0};
+                case Mixed:
+                    return i % 5 == 0 ? AcGePoint3d(real(rng) * 1e7, 0, 0) : AcGePoint3d(small(rng), real(rng), 0);
+                }
+                return {};
+            };
+            std::vector<std::pair<AcGePoint3d, AcGePoint3d>> ends;
+            std::vector<std::unique_ptr<AcDbLine>> lines;
+            AcArray<AcDbCurve*> in;
+            for (int i = 0; i < n; ++i) {
+                ends.emplace_back(point(i), point(i));
+                lines.push_back(std::make_unique<AcDbLine>(ends.back().first, ends.back().second));
+                in.append(lines.back().get());
+            }
+            for (const AcGePoint3d& start : {AcGePoint3d(0, 0, 0), AcGePoint3d(2.5, -1, 0), AcGePoint3d(9e9, 0, 0)}) {
+                AcArray<AcDbCurve*> out;
+                ASSERT_TRUE(NUV::SortCurve(in, start, out));
+                const std::vector<size_t> expected = PlainChain(ends, start);
+                ASSERT_EQ(out.length(), static_cast<int>(expected.size()));
+                for (size_t k = 0; k < expected.size(); ++k)
+                    ASSERT_EQ(out[static_cast<int>(k)], lines[expected[k]].get()) << "place " << k << " from " << start.x;
+            }
+        }
+    }
 }
 
 class SortCurveIdsTest : public DrawTest {
