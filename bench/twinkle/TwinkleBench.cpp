@@ -1,7 +1,8 @@
 // One tick of the flashing engine with 1,000 items of which 500 change phase: 500 were started
 // and ticked once (so they show the "off" phase), then 500 more started (still "on"); the
 // measured tick turns the first 500 back on and leaves the rest. The state is rebuilt outside
-// the timing before every tick. Prints the entities opened and redrawn per tick.
+// the timing before every tick. Prints the entities the engine opened and redrew per tick
+// (500 each: only the items whose phase changes are touched). Goal: at most 1 ms a tick.
 #include <benchmark/benchmark.h>
 
 #include <vector>
@@ -48,6 +49,7 @@ void BM_TwinkleTick(benchmark::State& state) {
     };
     NUVAcad::Display& display = NUVAcad::displayOf(&db);
     long redrawn = 0, ticks = 0;
+    unsigned long long opened = 0;
     for (auto _ : state) {
         state.PauseTiming();
         NUV::ZQStopAllTwinkle(nullptr);
@@ -62,17 +64,20 @@ void BM_TwinkleTick(benchmark::State& state) {
         }
         start(500, 1000);
         long before = display.counters().entityRedraws;
+        unsigned long long openedBefore = NUV::GetTwinkleState().entitiesOpened;
         state.ResumeTiming();
         StepToNextTick();
         state.PauseTiming();
         redrawn += display.counters().entityRedraws - before;
+        opened += NUV::GetTwinkleState().entitiesOpened - openedBefore;
         ++ticks;
         state.ResumeTiming();
     }
     NUV::ZQStopAllTwinkle(nullptr);
     while (NUV::GetTwinkleState().timerRunning) StepToNextTick();
     state.counters["items"] = 1000;
-    state.counters["opened_per_tick"] = ticks ? double(redrawn) / double(ticks) : 0;
+    state.counters["opened_per_tick"] = ticks ? double(opened) / double(ticks) : 0;
+    state.counters["redrawn_per_tick"] = ticks ? double(redrawn) / double(ticks) : 0;
     acdbHostApplicationServices()->setWorkingDatabase(nullptr);
     NUVWin::UseRealClock();
 }

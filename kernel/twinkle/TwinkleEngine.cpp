@@ -64,6 +64,7 @@ struct Engine {
     std::unordered_map<int, AcDbObjectId> outlines;
     std::unordered_map<AcDbObjectId, int> useCounts;
     IntRegistry<std::vector<int>> groups;
+    unsigned long long entitiesOpened = 0;
 };
 
 Engine& engine() {
@@ -77,6 +78,7 @@ class Opened {
 public:
     Opened(const AcDbObjectId& id, AcDb::OpenMode mode) {
         if (acdbOpenObject(p_, id, mode) != Acad::eOk) p_ = nullptr;
+        if (p_) ++engine().entitiesOpened;
     }
     ~Opened() {
         if (p_) p_->close();
@@ -395,6 +397,7 @@ TwinkleState GetTwinkleState() {
     s.outlines = static_cast<int>(e.outlines.size());
     s.groups = static_cast<int>(e.groups.size());
     s.nextId = e.nextId;
+    s.entitiesOpened = e.entitiesOpened;
     return s;
 }
 

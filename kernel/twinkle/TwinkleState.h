@@ -15,6 +15,7 @@ struct TwinkleState {
     int outlines = 0;       // temporary outlines drawn for point lists
     int groups = 0;         // registered group ids
     int nextId = 0;         // the id the next request will get
+    unsigned long long entitiesOpened = 0;  // entity opens by the engine since the process began
 };
 
 TwinkleState GetTwinkleState();

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <limits>
 #include <stdexcept>
+#include <vector>
 
 #include "TwinkleFixture.h"
 #include "acad/AcEdSelectionSet.h"
@@ -78,6 +79,23 @@ TEST_F(TwinkleTest, BlankAndDrawAlternateWithTheDefaults) {
         EXPECT_EQ(display().counters().fullRedraws - full, 1) << "and the view once per tick";
     }
     EXPECT_TRUE(NUV::ZQHasTwinkle(id));
+}
+
+// A tick opens only the entities whose phase changes: ten items of which the first four have
+// been ticked into the "off" phase while the other six were started after it.
+TEST_F(TwinkleTest, ATickOpensOnlyTheEntitiesThatChangePhase) {
+    std::vector<AcDbObjectId> lines;
+    for (int i = 0; i < 10; ++i) lines.push_back(AddLine(i));
+    for (int i = 0; i < 4; ++i) ASSERT_GT(NUV::ZQTwinkle(NameOf(lines[size_t(i)]).get(), 0, NUV::kTwinkleForever), 0);
+    while (NextPhase() != 2) Tick();
+    Tick();  // the four are blanked now
+    for (int i = 4; i < 10; ++i) ASSERT_GT(NUV::ZQTwinkle(NameOf(lines[size_t(i)]).get(), 0, NUV::kTwinkleForever), 0);
+    const unsigned long long before = NUV::GetTwinkleState().entitiesOpened;
+    const long redraws = display().counters().entityRedraws;
+    Tick();  // back to "on": the four change, the six already show it
+    EXPECT_EQ(NUV::GetTwinkleState().entitiesOpened - before, 4u);
+    EXPECT_EQ(display().counters().entityRedraws - redraws, 4);
+    for (int i = 0; i < 10; ++i) EXPECT_FALSE(display().isBlanked(lines[size_t(i)])) << i;
 }
 
 TEST_F(TwinkleTest, HighlightModesPulseWithoutBlanking) {
