@@ -12,6 +12,7 @@ src=$(cd "$here/../.." && pwd)
 
 rm -rf "$work"
 mkdir -p "$work/home"
+work=$(cd "$work" && pwd)  # absolute: cmake reads a relative prefix path from its own build folder
 prefix=$work/prefix
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || { cat "$work/install.log"; exit 1; }
 cmake -S "$here" -B "$work/example" -G Ninja -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_CXX_COMPILER="$cxx" \
