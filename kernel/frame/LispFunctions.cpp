@@ -9,6 +9,7 @@
 #include "frame/LispFunctionTable.h"
 #include "settings/Folders.h"
 #include "draw/Coordinates.h"
+#include "insert/InsertRotateBlock.h"
 #include "settings/About.h"
 #include "settings/Installation.h"
 #include "twinkle/Twinkle.h"
@@ -34,7 +35,7 @@ int Help(const char* text) {
     return RTNORM;
 }
 
-// Rows whose work this build does not hold yet (the about dialog, the placement jig) say so on
+// Rows whose work this build does not hold yet (the about dialogs) say so on
 // the command line and return nothing, so a program calling them goes on.
 int NotAvailable() {
     const LispFunctionRow* row = LispFunction(acedGetFunCode());
@@ -185,9 +186,20 @@ int LispOpenDwg() {
     return RTNORM;
 }
 
+// The second argument counts only as an integer (another type is skipped, and the third is still
+// read); the third as a real or an integer.
 int LispInsertBlock() {
-    if (!IsString(Arg(0))) return Help(NUV_GBK("InsertBlock：插入图块文件。(InsertBlock DwgFilePath bRotation dScale)"));
-    return NotAvailable();
+    const resbuf* path = Arg(0);
+    if (!IsString(path)) return Help(NUV_GBK("InsertBlock：插入图块文件。(InsertBlock DwgFilePath bRotation dScale)"));
+    const CString file = path->resval.rstring;  // the arguments may not outlive the jig's prompts
+    int rotate = 1;
+    double scale = 1.0;
+    if (const resbuf* flag = Arg(1); IsInteger(flag)) rotate = static_cast<int>(IntegerOf(flag));
+    if (const resbuf* s = Arg(2); IsReal(s)) scale = s->resval.rreal;
+    else if (IsInteger(s)) scale = static_cast<double>(IntegerOf(s));
+    AcDbObjectId placed;
+    InsertRotateBlock(file, nullptr, placed, rotate, scale, scale, 1.0);
+    return RTNORM;
 }
 
 void CancelDeferredDocumentRequests() {

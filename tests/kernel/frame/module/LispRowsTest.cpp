@@ -3,8 +3,11 @@
 // (read back through the exported functions, not through the rows). None raises an AutoLISP
 // error; rows whose work this build does not hold say so and return nothing.
 #include <cmath>
+#include <functional>
+#include <vector>
 
 #include "KernelFixture.h"
+#include "settings/SettingsStore.h"
 #include "twinkle/Twinkle.h"
 #include "twinkle/TwinkleState.h"
 #include "win/Timer.h"
@@ -76,7 +79,7 @@ TEST_F(LispRows, EachCallPrintsAndReturnsWhatItsRowSays) {
         {"(NUVSetTwinkleMode \"1\" 2)", "nil"},
         {"(InsertBlock)", "\nInsertBlock：插入图块文件。(InsertBlock DwgFilePath bRotation dScale)"},
         {"(InsertBlock 1)", "\nInsertBlock：插入图块文件。(InsertBlock DwgFilePath bRotation dScale)"},
-        {"(InsertBlock \"a.dwg\")", std::string("\nInsertBlock") + kNotBuilt},
+        {"(InsertBlock \"a.dwg\")", ""},  // no such file: nothing placed, nothing said
     };
     for (const Case& c : cases) EXPECT_EQ(c.printed, Typed(c.expr)) << c.expr;
     // A program goes on after any of them: nothing raised an error.
@@ -256,6 +259,133 @@ TEST_F(LispRows, ExcuteStrRunsTheTextOnceTheDocumentIsIdle) {
     out.take();
     NUVAcad::RunCommandLoop();
     EXPECT_NE(std::string::npos, out.take().find("MSld------")) << "the banner ran";
+}
+
+}  // namespace
+
+namespace {
+
+// "InsertBlock" with the block library's diffuser: the placement jig answered from the scripted
+// input, and what it left in model space read back from the database. Angles are typed in
+// degrees, as a user types them; the expected values are worked out by hand.
+class InsertBlockRow : public LispRows {
+protected:
+    struct Placed {
+        std::string block;
+        AcGePoint3d at;
+        double rotation = 0, sx = 0, sy = 0, sz = 0;
+    };
+    static std::vector<Placed> Inserts() {
+        std::vector<Placed> found;
+        AcDbDatabase* db = acdbHostApplicationServices()->workingDatabase();
+        AcDbBlockTableRecord* ms = nullptr;
+        EXPECT_EQ(Acad::eOk, acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForRead));
+        if (!ms) return found;
+        for (const AcDbObjectId& id : ms->entityIds()) {
+            AcDbBlockReference* ref = nullptr;
+            if (acdbOpenObject(ref, id, AcDb::kForRead) != Acad::eOk) continue;
+            Placed p;
+            AcDbBlockTableRecord* def = nullptr;
+            if (acdbOpenObject(def, ref->blockTableRecord(), AcDb::kForRead) == Acad::eOk) {
+                const char* name = nullptr;
+                def->getName(name);
+                p.block = name ? name : "";
+                def->close();
+            }
+            p.at = ref->position();
+            p.rotation = ref->rotation();
+            p.sx = ref->scaleFactors().sx, p.sy = ref->scaleFactors().sy, p.sz = ref->scaleFactors().sz;
+            ref->close();
+            found.push_back(p);
+        }
+        ms->close();
+        return found;
+    }
+    // Anonymous blocks still standing (the jig's temporary block must be gone).
+    static int AnonymousBlocks() {
+        int n = 0;
+        AcDbBlockTable* table = nullptr;
+        EXPECT_EQ(Acad::eOk, acdbHostApplicationServices()->workingDatabase()->getBlockTable(table, AcDb::kForRead));
+        AcDbBlockTableIterator* it = nullptr;
+        table->newIterator(it);
+        for (; it && !it->done(); it->step()) {
+            AcDbBlockTableRecord* rec = nullptr;
+            if (it->getRecord(rec, AcDb::kForRead) != Acad::eOk) continue;
+            n += rec->isAnonymous() ? 1 : 0;
+            rec->close();
+        }
+        delete it;
+        table->close();
+        return n;
+    }
+    static std::string Diffuser() {
+        return std::string(std::getenv("NUV_SOURCE_DIR")) + "/share/nuv/Bdwg/Diffuser360.dwg";
+    }
+    std::string Insert(const std::string& args) { return Typed("(InsertBlock \"" + Diffuser() + "\"" + args + ")"); }
+};
+
+TEST_F(InsertBlockRow, PlacesTurnsScalesAndRemembersTheAngle) {
+    struct Case {
+        const char* args;
+        std::function<void(NUVAcad::ScriptedInput&)> answers;
+        AcGePoint3d at;
+        double degrees, scale;
+        const char* anglePrompt;  // null: no angle asked
+    } cases[] = {
+        // The path alone: rotation flag 1, scale 1; Enter at the angle takes the default, 0.
+        {"", [](NUVAcad::ScriptedInput& in) { in.point(100, 200).enter(); }, {100, 200, 0}, 0, 1, "\n请输入旋转角度<0.00>:"},
+        {" 1 2.5", [](NUVAcad::ScriptedInput& in) { in.point(10, 20).text("90"); }, {10, 20, 0}, 90, 2.5, "\n请输入旋转角度<0.00>:"},
+        // The angle used last is the default now, as the settings store keeps it ("%f": 1.570796).
+        {" 1 2", [](NUVAcad::ScriptedInput& in) { in.point(-5, 0).enter(); }, {-5, 0, 0}, 1.570796 * 180 / M_PI, 2, "\n请输入旋转角度<90.00>:"},
+        // A second argument that is no integer is skipped; the third is still read.
+        {" \"x\" 2.5", [](NUVAcad::ScriptedInput& in) { in.point(0, 0).text("45"); }, {0, 0, 0}, 45, 2.5, "\n请输入旋转角度<90.00>:"},
+        // Without the rotation flag the first point finishes; a scale of another type stays 1.
+        {" 0 \"big\"", [](NUVAcad::ScriptedInput& in) { in.point(7, 8); }, {7, 8, 0}, 0, 1, nullptr},
+        // "P": a reference point, then the position.
+        {" 0", [](NUVAcad::ScriptedInput& in) { in.text("P").point(50, 50).point(60, 70); }, {60, 70, 0}, 0, 1, nullptr},
+    };
+    size_t count = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        input.setEcho(true);
+        c.answers(input);
+        const std::string printed = Insert(c.args);
+        EXPECT_EQ(0u, input.pending()) << "every answer was read";
+        EXPECT_NE(std::string::npos, printed.find("\n输入插入点或[参考点定位(P)/退出(E)]:")) << "[" << printed << "]";
+        if (c.anglePrompt) {
+            EXPECT_NE(std::string::npos, printed.find(c.anglePrompt)) << printed;
+        } else {
+            EXPECT_EQ(std::string::npos, printed.find("请输入旋转角度")) << printed;
+        }
+        if (std::string(c.args) == " 0") {
+            EXPECT_NE(std::string::npos, printed.find("\n请选择参考点:")) << printed;
+        }
+        const std::vector<Placed> placed = Inserts();
+        ASSERT_EQ(++count, placed.size());
+        const Placed& p = placed.back();
+        EXPECT_EQ("Diffuser360", p.block);
+        EXPECT_TRUE(p.at.isEqualTo(c.at)) << p.at.x << "," << p.at.y << "," << p.at.z;
+        EXPECT_NEAR(c.degrees * M_PI / 180.0, p.rotation, 1e-9);
+        EXPECT_DOUBLE_EQ(c.scale, p.sx);
+        EXPECT_DOUBLE_EQ(c.scale, p.sy);
+        EXPECT_DOUBLE_EQ(1.0, p.sz);
+        EXPECT_EQ(0, AnonymousBlocks()) << "the dragged block is gone";
+        EXPECT_EQ(0, acdbHostApplicationServices()->workingDatabase()->numOpenObjects());
+    }
+    double last = -1;
+    EXPECT_EQ(1, NUV::GetNUVKey("LastAngle", last));
+    EXPECT_DOUBLE_EQ(0.785398, last) << "45 degrees, with the store's six decimals";
+}
+
+TEST_F(InsertBlockRow, LeavingOrAMissingFilePlacesNothing) {
+    input.text("E");
+    Insert("");
+    input.point(1, 1).cancel();
+    Insert(" 1");
+    EXPECT_EQ("", Typed("(InsertBlock \"" + files.path() + "/absent.dwg\")"));
+    EXPECT_TRUE(Inserts().empty());
+    EXPECT_EQ(0, AnonymousBlocks());
+    EXPECT_EQ(0, acdbHostApplicationServices()->workingDatabase()->numOpenObjects());
 }
 
 }  // namespace
