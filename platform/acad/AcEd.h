@@ -6,6 +6,7 @@
 #include "acad/AcApDocument.h"
 #include "acad/AcEdCommandStack.h"
 #include "acad/AcEdJig.h"
+#include "acad/AcEdLinetypeDialog.h"
 #include "acad/AcEdOutput.h"
 #include "acad/AcEdPrompts.h"
 #include "acad/AcRxDynamicLinker.h"

@@ -107,6 +107,14 @@ std::string FormatAngle(double radians) {
     return s;
 }
 
+std::string RecordName(AcDbObjectId id) {
+    AcDbSymbolTableRecord* rec = nullptr;
+    if (acdbOpenObject(rec, id, AcDb::kForRead) != Acad::eOk) return std::string();
+    std::string name = rec->name();
+    rec->close();
+    return name;
+}
+
 namespace {
 // Sets a current setting through `set`, recording how to put `before` back and make `after` again.
 template <typename T, typename Set>

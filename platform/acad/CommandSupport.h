@@ -52,6 +52,8 @@ Acad::ErrorStatus SetCurrentLinetype(AcDbObjectId linetype);
 Acad::ErrorStatus SetCurrentTextStyle(AcDbObjectId style);
 Acad::ErrorStatus SetCurrentTextSize(double height);
 
+// The name of a symbol-table record (layer, line type, style); "" when it cannot be opened.
+std::string RecordName(AcDbObjectId id);
 // Yes/No question with a default; true for Yes. RTCAN leaves `yes` alone.
 int AskYesNo(const std::string& question, bool defaultYes, bool& yes);
 

@@ -65,14 +65,6 @@ std::vector<std::string> SplitList(const std::string& list) {
     }
 }
 
-std::string RecordName(AcDbObjectId id) {
-    AcDbSymbolTableRecord* rec = nullptr;
-    if (acdbOpenObject(rec, id, AcDb::kForRead) != Acad::eOk) return std::string();
-    std::string name = rec->name();
-    rec->close();
-    return name;
-}
-
 // ---- -LAYER ----
 
 std::string CurrentLayerName() { return RecordName(CommandDb()->clayer()); }
