@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "ModelSpace.h"
 #include "TempDir.h"
 #include "acad/AcDb.h"
 #include "acad/AcEdDisplay.h"
@@ -41,15 +42,7 @@ struct RenderTest : ::testing::Test {
         EXPECT_EQ(db.numOpenObjects(), 0);
         acdbHostApplicationServices()->setWorkingDatabase(nullptr);
     }
-    AcDbObjectId add(AcDbEntity* e) {
-        AcDbBlockTableRecord* ms = nullptr;
-        EXPECT_EQ(acdbOpenObject(ms, db.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-        AcDbObjectId id;
-        EXPECT_EQ(ms->appendAcDbEntity(id, e), Acad::eOk);
-        e->close();
-        ms->close();
-        return id;
-    }
+    AcDbObjectId add(AcDbEntity* e) { return NUVTest::AppendToModelSpace(db, e); }
     AcDbObjectId line(double x0, double y0, double x1, double y1, int color, AcDb::LineWeight lw = AcDb::kLnWtByLayer) {
         auto* l = new AcDbLine({x0, y0, 0}, {x1, y1, 0});
         l->setColorIndex(color);

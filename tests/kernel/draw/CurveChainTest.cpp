@@ -186,24 +186,13 @@ TEST(SortCurve, AgreesWithThePlainRuleOnRandomLayouts) {
     }
 }
 
-class SortCurveIdsTest : public DrawTest {
-protected:
-    AcDbObjectId Add(AcDbEntity* e) {
-        AcDbBlockTableRecord* ms = nullptr;
-        EXPECT_EQ(acdbOpenObject(ms, db.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-        AcDbObjectId id;
-        EXPECT_EQ(ms->appendAcDbEntity(id, e), Acad::eOk);
-        e->close();
-        ms->close();
-        return id;
-    }
-};
+class SortCurveIdsTest : public DrawTest {};
 
 TEST_F(SortCurveIdsTest, AppendsChainSkipsWhatDoesNotOpenClosesEverything) {
-    AcDbObjectId b = Add(new AcDbLine({10, 0, 0}, {20, 0, 0}));
-    AcDbObjectId a = Add(new AcDbLine({0, 0, 0}, {10, 0, 0}));
-    AcDbObjectId text = Add(new AcDbText({0, 0, 0}, "not a curve"));
-    AcDbObjectId gone = Add(new AcDbLine({-5, 0, 0}, {0, 0, 0}));
+    AcDbObjectId b = AddToModel(new AcDbLine({10, 0, 0}, {20, 0, 0}));
+    AcDbObjectId a = AddToModel(new AcDbLine({0, 0, 0}, {10, 0, 0}));
+    AcDbObjectId text = AddToModel(new AcDbText({0, 0, 0}, "not a curve"));
+    AcDbObjectId gone = AddToModel(new AcDbLine({-5, 0, 0}, {0, 0, 0}));
     AcDbObject* obj = nullptr;
     ASSERT_EQ(acdbOpenObject(obj, gone, AcDb::kForWrite), Acad::eOk);
     obj->erase();

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "../../support/ModelSpace.h"
 #include "../../support/TempDir.h"
 #include "acad/AcDb.h"
 
@@ -38,15 +39,7 @@ protected:
         lt->close();
     }
     // Appends an entity to model space and closes it.
-    AcDbObjectId AddToModel(AcDbEntity* e) {
-        AcDbBlockTableRecord* ms = nullptr;
-        EXPECT_EQ(acdbOpenObject(ms, db.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-        AcDbObjectId id;
-        EXPECT_EQ(ms->appendAcDbEntity(id, e), Acad::eOk);
-        e->close();
-        ms->close();
-        return id;
-    }
+    AcDbObjectId AddToModel(AcDbEntity* e) { return NUVTest::AppendToModelSpace(db, e); }
 
     // Saves the drawing and returns ezdxf's facts about it, one per line.
     std::vector<std::string> PeerFacts() {

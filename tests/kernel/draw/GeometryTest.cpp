@@ -62,15 +62,6 @@ TEST(ConverLineWeight, EveryBoundAndSpecialValue) {
 
 class IntersectTest : public DrawTest {
 protected:
-    AcDbObjectId Add(AcDbEntity* e) {
-        AcDbBlockTableRecord* ms = nullptr;
-        EXPECT_EQ(acdbOpenObject(ms, db.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-        AcDbObjectId id;
-        EXPECT_EQ(ms->appendAcDbEntity(id, e), Acad::eOk);
-        e->close();
-        ms->close();
-        return id;
-    }
     AcDbEntity* Open(AcDbObjectId id) {
         AcDbEntity* e = nullptr;
         EXPECT_EQ(acdbOpenAcDbEntity(e, id, AcDb::kForRead), Acad::eOk);
@@ -81,13 +72,13 @@ protected:
         auto* pl = new AcDbPolyline;
         const double xy[][2] = {{0, 0}, {10, 10}, {10, 0}, {0, 10}};
         for (unsigned i = 0; i < 4; ++i) pl->addVertexAt(i, AcGePoint2d(xy[i][0], xy[i][1]));
-        return Add(pl);
+        return AddToModel(pl);
     }
 };
 
 TEST_F(IntersectTest, TwoLinesCrossOnceAndBothAreClosed) {
-    AcDbObjectId a = Add(new AcDbLine({0, 0, 0}, {10, 10, 0}));
-    AcDbObjectId b = Add(new AcDbLine({0, 10, 5}, {10, 0, -5}));  // crosses in projection only
+    AcDbObjectId a = AddToModel(new AcDbLine({0, 0, 0}, {10, 10, 0}));
+    AcDbObjectId b = AddToModel(new AcDbLine({0, 10, 5}, {10, 0, -5}));  // crosses in projection only
     AcGePoint3dArray pts;
     pts.append(AcGePoint3d(-1, -1, -1));  // existing points are kept
     EXPECT_EQ(NUV::GetEntIntersect(Open(a), Open(b), pts), 2);
@@ -108,7 +99,7 @@ TEST_F(IntersectTest, SelfCrossingsAreTakenOut) {
     };
     AcDbObjectId bow = Bowtie();
     for (const Case& c : cases) {
-        AcDbObjectId line = Add(new AcDbLine(c.from, c.to));
+        AcDbObjectId line = AddToModel(new AcDbLine(c.from, c.to));
         AcGePoint3dArray pts;
         int n = NUV::GetEntIntersect(Open(line), Open(bow), pts);
         EXPECT_EQ(n, static_cast<int>(c.left.size())) << c.why;
@@ -123,8 +114,8 @@ TEST_F(IntersectTest, SelfCrossingsAreTakenOut) {
 }
 
 TEST_F(IntersectTest, EntityNotOpenForReadLeavesBothAsTheyAre) {
-    AcDbObjectId a = Add(new AcDbLine({0, 0, 0}, {10, 10, 0}));
-    AcDbObjectId b = Add(new AcDbLine({0, 10, 0}, {10, 0, 0}));
+    AcDbObjectId a = AddToModel(new AcDbLine({0, 0, 0}, {10, 10, 0}));
+    AcDbObjectId b = AddToModel(new AcDbLine({0, 10, 0}, {10, 0, 0}));
     AcDbEntity* e1 = Open(a);
     AcDbEntity* e2 = Open(b);
     e2->close();  // a closed object is not read-enabled any more

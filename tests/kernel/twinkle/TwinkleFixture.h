@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "../../support/ModelSpace.h"
 #include "acad/AcDb.h"
 #include "acad/AcEdDisplay.h"
 #include "acad/Display.h"
@@ -58,15 +59,7 @@ protected:
         return now == 0 ? second : (now != first ? first : second);
     }
 
-    AcDbObjectId Add(AcDbEntity* e) {
-        AcDbBlockTableRecord* ms = nullptr;
-        EXPECT_EQ(acdbOpenObject(ms, db.modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-        AcDbObjectId id;
-        EXPECT_EQ(ms->appendAcDbEntity(id, e), Acad::eOk);
-        e->close();
-        ms->close();
-        return id;
-    }
+    AcDbObjectId Add(AcDbEntity* e) { return NUVTest::AppendToModelSpace(db, e); }
     AcDbObjectId AddLine(double y = 0, int color = 256) {
         auto* line = new AcDbLine({0, y, 0}, {10, y, 0});
         line->setColorIndex(color);
