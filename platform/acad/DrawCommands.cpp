@@ -1,6 +1,6 @@
 // Built-in drawing commands beyond LINE and CIRCLE: ARC (three points; start, centre, end or
-// included angle; start, end, centre or radius), PLINE (straight segments with widths, Close,
-// Undo) and TEXT (start point, height, rotation, one or more lines, Style). Points are typed in
+// included angle; start, end, centre or radius), PLINE (lines and tangent arcs kept as bulges,
+// widths, Length, Close, Undo) and TEXT (start point, height, rotation, one or more lines, Style). Points are typed in
 // the current UCS; the entities lie in its XY plane.
 #include <cmath>
 #include <string>
@@ -146,7 +146,19 @@ int Arc() {
 struct PlineVertex {
     AcGePoint3d ucs;
     double startWidth = 0, endWidth = 0;  // of the segment that starts here
+    double bulge = 0;                     // of the segment that starts here
+    double arrival = 0;                   // direction (UCS angle) the path has on reaching here
 };
+
+// The bulge of an arc from `from` to `to` that leaves `from` in direction `tangent`; false when
+// no such arc exists (the end point is the start point, or lies straight behind it).
+bool TangentArcBulge(P2 from, P2 to, double tangent, double& bulge) {
+    if (Dist(from, to) == 0) return false;
+    double half = std::remainder(AngleOf(from, to) - tangent, 2 * M_PI);  // half the included angle
+    if (std::fabs(std::fabs(half) - M_PI) < 1e-9) return false;
+    bulge = std::tan(half / 2);
+    return true;
+}
 
 // The polyline's vertices in its entity coordinate system, from the UCS points.
 void FillPolyline(AcDbPolyline* pl, const std::vector<PlineVertex>& v, const AcGeVector3d& normal) {
@@ -156,7 +168,7 @@ void FillPolyline(AcDbPolyline* pl, const std::vector<PlineVertex>& v, const AcG
         ads_point p = {v[i].ucs.x, v[i].ucs.y, v[i].ucs.z};
         AcGePoint3d e = WorldToEcs(UcsPointToWorld(p), normal);
         elevation = e.z;
-        pl->addVertexAt(i, AcGePoint2d(e.x, e.y), 0, v[i].startWidth, v[i].endWidth);
+        pl->addVertexAt(i, AcGePoint2d(e.x, e.y), v[i].bulge, v[i].startWidth, v[i].endWidth);
     }
     pl->setElevation(elevation);
 }
@@ -213,13 +225,18 @@ int Pline() {
         pl->close();
         return true;
     };
+    bool arcMode = false;
     for (;;) {
-        const bool canClose = v.size() >= 3;
-        acedInitGet(0, canClose ? "Close Halfwidth Undo Width" : "Halfwidth Undo Width");
+        // A closing line needs two segments; a closing arc one.
+        const bool canClose = v.size() >= (arcMode ? 2u : 3u);
+        std::string keys = arcMode ? (canClose ? "Close Halfwidth Line Undo Width" : "Halfwidth Line Undo Width")
+                                   : (canClose ? "Arc Close Halfwidth Length Undo Width" : "Arc Halfwidth Length Undo Width");
+        std::string prompt = std::string(arcMode ? "\nSpecify endpoint of arc or [" : "\nSpecify next point or [");
+        for (char& c : keys) prompt += c == ' ' ? '/' : c;
+        prompt += "]: ";
+        acedInitGet(0, keys.c_str());
         ads_point from = {v.back().ucs.x, v.back().ucs.y, v.back().ucs.z}, to;
-        st = acedGetPoint(from, canClose ? "\nSpecify next point or [Close/Halfwidth/Undo/Width]: "
-                                         : "\nSpecify next point or [Halfwidth/Undo/Width]: ",
-                          to);
+        st = acedGetPoint(from, prompt.c_str(), to);
         if (st == RTKWORD) {
             std::string kw;
             GetLastKeyword(kw);
@@ -230,23 +247,59 @@ int Pline() {
                 CurrentEditor().plineWidth = endWidth;
                 continue;
             }
+            if (kw == "Arc" || kw == "Line") {
+                arcMode = kw == "Arc";
+                continue;
+            }
             if (kw == "Undo") {
                 if (v.size() < 2) {
                     PromptMessage("All segments already undone.");
                     continue;
                 }
                 v.pop_back();
+                v.back().bulge = 0;
                 startWidth = v.back().startWidth;
                 endWidth = v.back().endWidth;
                 if (!update()) return RTERROR;
                 continue;
             }
-            closed = true;  // Close: the last vertex's segment runs back to the first
+            if (kw == "Length") {
+                // Straight on: along the last line, or tangent to the last arc.
+                ads_real length = 0;
+                acedInitGet(RSG_NONULL | RSG_NOZERO | RSG_NONEG, nullptr);
+                if ((st = acedGetDist(from, "\nSpecify length of line: ", &length)) != RTNORM) return st;
+                double dir = v.back().arrival;
+                to[0] = from[0] + length * std::cos(dir);
+                to[1] = from[1] + length * std::sin(dir);
+                to[2] = from[2];
+                v.push_back({AcGePoint3d(to[0], to[1], to[2]), endWidth, endWidth, 0, dir});
+                startWidth = endWidth;
+                if (!update()) return RTERROR;
+                continue;
+            }
+            // Close: the last vertex's segment runs back to the first, straight or as an arc.
+            if (arcMode && !TangentArcBulge(Of(from), P2{v.front().ucs.x, v.front().ucs.y}, v.back().arrival, v.back().bulge)) {
+                PromptMessage("Invalid arc: no arc tangent to the last segment closes the polyline.");
+                continue;
+            }
+            closed = true;
             return update() ? RTNORM : RTERROR;
         }
         if (st != RTNORM) return EndedStatus(st);
+        double arrival = v.back().arrival;
+        if (arcMode) {
+            double bulge = 0;
+            if (!TangentArcBulge(Of(from), Of(to), v.back().arrival, bulge)) {
+                PromptMessage("Invalid arc: no arc tangent to the last segment ends at that point.");
+                continue;
+            }
+            v.back().bulge = bulge;
+            arrival += 4 * std::atan(bulge);  // the direction turns by the included angle
+        } else if (Dist(Of(from), Of(to)) > 0) {
+            arrival = AngleOf(Of(from), Of(to));
+        }
         // After a tapered segment the next one starts with the ending width.
-        v.push_back({AcGePoint3d(to[0], to[1], to[2]), endWidth, endWidth});
+        v.push_back({AcGePoint3d(to[0], to[1], to[2]), endWidth, endWidth, 0, arrival});
         startWidth = endWidth;
         if (!update()) return RTERROR;
     }
@@ -340,7 +393,7 @@ void RegisterDrawCommands() {
     RegisterBuiltinCommand({"ARC", 0, [] { return CommandDb() ? Arc() : RTERROR; },
                             "draws an arc: 3 points, start/center/end or angle, start/end/center or radius"});
     RegisterBuiltinCommand({"PLINE", 0, [] { return CommandDb() ? Pline() : RTERROR; },
-                            "draws a polyline of straight segments (Width, Halfwidth, Close, Undo)"});
+                            "draws a polyline of lines and tangent arcs (Arc, Line, Length, Width, Halfwidth, Close, Undo)"});
     RegisterBuiltinCommand({"TEXT", 0, [] { return CommandDb() ? Text() : RTERROR; },
                             "writes single-line texts: start point, height, rotation, lines"});
 }

@@ -167,7 +167,7 @@ TEST_F(DrawCommands, PlineBoundaries) {
     // Undo with nothing drawn; Close offered only from the second segment on.
     ASSERT_EQ(RTNORM, Run("PLINE", {"0,0", "U", "C", "5,0", "C", "5,5", "C"}));
     EXPECT_TRUE(Has(out.text(), "All segments already undone.")) << out.text();
-    EXPECT_TRUE(Has(out.text(), "Specify next point or [Halfwidth/Undo/Width]: ")) << out.text();
+    EXPECT_TRUE(Has(out.text(), "Specify next point or [Arc/Halfwidth/Length/Undo/Width]: ")) << out.text();
     std::string report = Peer("entities");
     EXPECT_TRUE(Has(report, "LWPOLYLINE \"0\" closed=1 w=0 0,0/0,0/0 5,0/0,0/0 5,5/0,0/0\n")) << report;
     ASSERT_EQ(RTNORM, Run("U", {}));
@@ -182,6 +182,59 @@ TEST_F(DrawCommands, PlineBoundaries) {
     EXPECT_TRUE(Has(report, "LWPOLYLINE \"0\" closed=0 w=0.5 0,0/0,0/0 8,0/0,0/0\n")) << report;
     // Cancel in the middle keeps the segments drawn so far, as LINE does.
     ASSERT_EQ(RTCAN, Run("PLINE", {"0,50", "10,50", "^C"}));
+    EXPECT_EQ(2u, ModelSpace().size());
+}
+
+TEST_F(DrawCommands, PlineArcsTangentToThePathAndLengthStraightOn) {
+    struct Row {
+        std::initializer_list<const char*> answers;
+        const char* expected;  // ezdxf: x,y/start width,end width/bulge per vertex
+    };
+    const Row rows[] = {
+        // Length first: along the X axis. Then a half circle (leaving eastwards, ending due
+        // north: included 180, bulge tan 45 = 1), which turns the path west; Length goes on west;
+        // an arc to (0,4) from (6,10) heading west has half its included angle 225-180 = 45
+        // (bulge tan 22.5 = 0.414214) and leaves heading south, where Length goes on.
+        {{"0,0", "L", "10", "A", "10,10", "L", "L", "4", "A", "0,4", "L", "L", "2", "<>"},
+         "LWPOLYLINE \"0\" closed=0 w=0 0,0/0,0/0 10,0/0,0/1 10,10/0,0/0 6,10/0,0/0.414214 0,4/0,0/0 0,2/0,0/0"},
+        // Clockwise: heading east, an end point down-right turns right (negative bulge).
+        {{"0,0", "10,0", "A", "20,-10", "<>"}, "LWPOLYLINE \"0\" closed=0 w=0 0,0/0,0/0 10,0/0,0/-0.414214 20,-10/0,0/0"},
+        // Close in arc mode: from (10,10) heading west, back to (0,0) at 225: bulge tan 22.5.
+        {{"0,0", "10,0", "A", "10,10", "C"}, "LWPOLYLINE \"0\" closed=1 w=0 0,0/0,0/0 10,0/0,0/1 10,10/0,0/0.414214"},
+        // Undo of an arc takes its bulge back too; the arc after it starts from the new end.
+        {{"0,0", "10,0", "A", "10,10", "U", "20,10", "<>"}, "LWPOLYLINE \"0\" closed=0 w=0 0,0/0,0/0 10,0/0,0/0.414214 20,10/0,0/0"},
+        // An arc end straight ahead is a line (bulge 0); straight behind, or the point itself,
+        // makes no arc and is asked again.
+        {{"0,0", "10,0", "A", "15,0", "0,0", "15,0", "L", "15,5", "<>"}, "LWPOLYLINE \"0\" closed=0 w=0 0,0/0,0/0 10,0/0,0/0 15,0/0,0/0 15,5/0,0/0"},
+        // Widths carry into arc segments.
+        {{"0,0", "W", "2", "<>", "A", "0,10", "<>"}, "LWPOLYLINE \"0\" closed=0 w=2 0,0/0,0/1 0,10/0,0/0"},
+    };
+    for (const Row& r : rows) {
+        out.take();
+        ASSERT_EQ(RTNORM, Run("PLINE", r.answers)) << r.expected;
+        std::string report = Peer("entities");
+        EXPECT_TRUE(Has(report, "ERRORS 0\n")) << report;
+        EXPECT_TRUE(Has(report, std::string(r.expected) + "\n")) << r.expected << "\n" << report << out.text();
+        ASSERT_EQ(RTNORM, Run("U", {}));
+        ASSERT_TRUE(ModelSpace().empty());
+        ASSERT_EQ(RTNORM, Run("PLINE", {"0,0", "W", "0", "<>", "<>"}));  // back to width 0
+    }
+}
+
+TEST_F(DrawCommands, PlineArcModePromptsAndRefusals) {
+    out.take();
+    ASSERT_EQ(RTNORM, Run("PLINE", {"0,0", "A", "C", "10,0", "-5,0", "10,0", "C", "<>"}));
+    const std::string text = out.text();
+    EXPECT_TRUE(Has(text, "Specify endpoint of arc or [Halfwidth/Line/Undo/Width]: ")) << text;
+    EXPECT_TRUE(Has(text, "Specify endpoint of arc or [Close/Halfwidth/Line/Undo/Width]: ")) << text;
+    EXPECT_TRUE(Has(text, "Invalid arc: no arc tangent to the last segment ends at that point.")) << text;
+    // Two straight vertices heading east: the closing arc would have to turn right round.
+    EXPECT_TRUE(Has(text, "Invalid arc: no arc tangent to the last segment closes the polyline.")) << text;
+    EXPECT_EQ(1u, ModelSpace().size());
+    // Length refuses zero and negative lengths and asks again; cancel keeps what was drawn.
+    out.take();
+    ASSERT_EQ(RTCAN, Run("PLINE", {"0,50", "10,50", "L", "0", "-3", "^C"}));
+    EXPECT_TRUE(Has(out.text(), "Specify length of line: ")) << out.text();
     EXPECT_EQ(2u, ModelSpace().size());
 }
 
