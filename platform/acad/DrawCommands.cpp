@@ -1,6 +1,6 @@
 // Built-in drawing commands beyond LINE and CIRCLE: ARC (three points; start, centre, end or
 // included angle; start, end, centre or radius), PLINE (lines and tangent arcs kept as bulges,
-// widths, Length, Close, Undo) and TEXT (start point, height, rotation, one or more lines, Style). Points are typed in
+// widths, Length, Close, Undo) and TEXT (start or justified point, height, rotation, one or more lines, Justify, Style). Points are typed in
 // the current UCS; the entities lie in its XY plane.
 #include <cmath>
 #include <string>
@@ -344,17 +344,58 @@ int ChooseStyle() {
     }
 }
 
+// Justify option: each way of placing a text, its DXF modes and the point it asks for.
+struct Justification {
+    const char* keyword;
+    AcDb::TextHorzMode horz;
+    AcDb::TextVertMode vert;
+    const char* prompt;
+};
+constexpr Justification kJustifications[] = {
+    {"Left", AcDb::kTextLeft, AcDb::kTextBase, "\nSpecify start point of text: "},
+    {"Center", AcDb::kTextCenter, AcDb::kTextBase, "\nSpecify center point of text: "},
+    {"Right", AcDb::kTextRight, AcDb::kTextBase, "\nSpecify right endpoint of text baseline: "},
+    {"Middle", AcDb::kTextMid, AcDb::kTextBase, "\nSpecify middle point of text: "},
+    {"TL", AcDb::kTextLeft, AcDb::kTextTop, "\nSpecify top-left point of text: "},
+    {"TC", AcDb::kTextCenter, AcDb::kTextTop, "\nSpecify top-center point of text: "},
+    {"TR", AcDb::kTextRight, AcDb::kTextTop, "\nSpecify top-right point of text: "},
+    {"ML", AcDb::kTextLeft, AcDb::kTextVertMid, "\nSpecify middle-left point of text: "},
+    {"MC", AcDb::kTextCenter, AcDb::kTextVertMid, "\nSpecify middle point of text: "},
+    {"MR", AcDb::kTextRight, AcDb::kTextVertMid, "\nSpecify middle-right point of text: "},
+    {"BL", AcDb::kTextLeft, AcDb::kTextBottom, "\nSpecify bottom-left point of text: "},
+    {"BC", AcDb::kTextCenter, AcDb::kTextBottom, "\nSpecify bottom-center point of text: "},
+    {"BR", AcDb::kTextRight, AcDb::kTextBottom, "\nSpecify bottom-right point of text: "},
+};
+
+// Justify: the way chosen, then its point.
+int ChooseJustification(const Justification*& chosen, ads_point at) {
+    acedInitGet(RSG_NONULL, "Left Center Right Middle TL TC TR ML MC MR BL BC BR");
+    char kw[16] = "";
+    int st = acedGetKword("\nEnter an option [Left/Center/Right/Middle/TL/TC/TR/ML/MC/MR/BL/BC/BR]: ", kw, sizeof kw);
+    if (st != RTNORM) return st;
+    for (const Justification& j : kJustifications)
+        if (std::string(kw) == j.keyword) chosen = &j;
+    return acedGetPoint(nullptr, chosen->prompt, at);
+}
+
 int Text() {
     AcDbDatabase* db = CommandDb();
     PromptMessage(("Current text style:  \"" + StyleName(db->textstyle()) + "\"  Text height:  " +
                    FormatLength(db->textsize()))
                       .c_str());
     ads_point start;
+    const Justification* just = &kJustifications[0];
     int st;
     for (;;) {
-        acedInitGet(0, "Style");
-        st = acedGetPoint(nullptr, "\nSpecify start point of text or [Style]: ", start);
+        acedInitGet(0, "Justify Style");
+        st = acedGetPoint(nullptr, "\nSpecify start point of text or [Justify/Style]: ", start);
         if (st != RTKWORD) break;
+        std::string kw;
+        GetLastKeyword(kw);
+        if (kw == "Justify") {
+            st = ChooseJustification(just, start);
+            break;
+        }
         if ((st = ChooseStyle()) != RTNORM) return st;
     }
     if (st != RTNORM) return EndedStatus(st);
@@ -383,6 +424,13 @@ int Text() {
         auto* t = new AcDbText(UcsPointToWorld(at), text.c_str(), db->textstyle(), height,
                                UcsAngleToEcs(rotation, normal));
         t->setNormal(normal);
+        if (just->horz != AcDb::kTextLeft || just->vert != AcDb::kTextBase) {
+            // The typed point is the alignment point; the start follows from the text's width.
+            t->setHorizontalMode(just->horz);
+            t->setVerticalMode(just->vert);
+            t->setAlignmentPoint(UcsPointToWorld(at));
+            t->adjustAlignment(db);
+        }
         if (AppendToModelSpace(t).isNull()) return RTERROR;
     }
 }
@@ -395,7 +443,7 @@ void RegisterDrawCommands() {
     RegisterBuiltinCommand({"PLINE", 0, [] { return CommandDb() ? Pline() : RTERROR; },
                             "draws a polyline of lines and tangent arcs (Arc, Line, Length, Width, Halfwidth, Close, Undo)"});
     RegisterBuiltinCommand({"TEXT", 0, [] { return CommandDb() ? Text() : RTERROR; },
-                            "writes single-line texts: start point, height, rotation, lines"});
+                            "writes single-line texts: start or justified point (Justify), height, rotation, lines"});
 }
 
 }  // namespace NUVAcad

@@ -281,6 +281,61 @@ TEST_F(DrawCommands, TextLinesWithHeightRotationAndChineseTextKeptExactly) {
     EXPECT_TRUE(Has(report, "TEXT \"0\" 0,40 h=1.5 rot=0 style=\"Standard\" \"x\"\n")) << report;
 }
 
+TEST_F(DrawCommands, TextJustifiedEachWayKeepsTheAlignmentPointAndModes) {
+    // "ABC" at height 2 is taken as 6 wide (one cell of the height per byte): centred, the start
+    // is 3 back; right, 6 back; middle lines 1 below the typed point, top 2, bottom 2/3 above.
+    struct Row {
+        const char* option;
+        const char* prompt;
+        const char* expected;  // ezdxf: start, then "j=horizontal,vertical at=alignment point"
+    };
+    const Row rows[] = {
+        {"L", "Specify start point of text: ", "10,20 h=2 rot=0 style=\"Standard\" \"ABC\"\n"},
+        {"C", "Specify center point of text: ", "7,20 h=2 rot=0 style=\"Standard\" \"ABC\" j=1,0 at=10,20\n"},
+        {"R", "Specify right endpoint of text baseline: ", "4,20 h=2 rot=0 style=\"Standard\" \"ABC\" j=2,0 at=10,20\n"},
+        {"M", "Specify middle point of text: ", "7,19 h=2 rot=0 style=\"Standard\" \"ABC\" j=4,0 at=10,20\n"},
+        {"TL", "Specify top-left point of text: ", "10,18 h=2 rot=0 style=\"Standard\" \"ABC\" j=0,3 at=10,20\n"},
+        {"tc", "Specify top-center point of text: ", "7,18 h=2 rot=0 style=\"Standard\" \"ABC\" j=1,3 at=10,20\n"},
+        {"TR", "Specify top-right point of text: ", "4,18 h=2 rot=0 style=\"Standard\" \"ABC\" j=2,3 at=10,20\n"},
+        {"ML", "Specify middle-left point of text: ", "10,19 h=2 rot=0 style=\"Standard\" \"ABC\" j=0,2 at=10,20\n"},
+        {"MC", "Specify middle point of text: ", "7,19 h=2 rot=0 style=\"Standard\" \"ABC\" j=1,2 at=10,20\n"},
+        {"MR", "Specify middle-right point of text: ", "4,19 h=2 rot=0 style=\"Standard\" \"ABC\" j=2,2 at=10,20\n"},
+        {"BL", "Specify bottom-left point of text: ", "10,20.666667 h=2 rot=0 style=\"Standard\" \"ABC\" j=0,1 at=10,20\n"},
+        {"BC", "Specify bottom-center point of text: ", "7,20.666667 h=2 rot=0 style=\"Standard\" \"ABC\" j=1,1 at=10,20\n"},
+        {"BR", "Specify bottom-right point of text: ", "4,20.666667 h=2 rot=0 style=\"Standard\" \"ABC\" j=2,1 at=10,20\n"},
+    };
+    for (const Row& r : rows) {
+        out.take();
+        ASSERT_EQ(RTNORM, Run("TEXT", {"J", r.option, "10,20", "2", "0", "ABC", "<>"})) << r.option;
+        EXPECT_TRUE(Has(out.text(), r.prompt)) << r.option << "\n" << out.text();
+        std::string report = Peer("entities");
+        EXPECT_TRUE(Has(report, "ERRORS 0\n")) << report;
+        EXPECT_TRUE(Has(report, std::string("TEXT \"0\" ") + r.expected)) << r.option << ": " << r.expected << report;
+        ASSERT_EQ(RTNORM, Run("U", {}));
+        ASSERT_TRUE(ModelSpace().empty());
+    }
+}
+
+TEST_F(DrawCommands, TextJustifiedTurnedAndOverSeveralLines) {
+    out.take();
+    // Turned 90 degrees, middle-centre at (10,20): along the text is +Y, up is -X, so the start
+    // is 3 back along and 1 down: (10 + 1, 20 - 3).
+    ASSERT_EQ(RTNORM, Run("TEXT", {"J", "X", "MC", "10,20", "2", "90", "ABC", "<>"}));
+    std::string report = Peer("entities");
+    EXPECT_TRUE(Has(report, "TEXT \"0\" 11,17 h=2 rot=90 style=\"Standard\" \"ABC\" j=1,2 at=10,20\n")) << report;
+    ASSERT_EQ(RTNORM, Run("U", {}));
+    // The next line keeps the justification, its point 5/3 of the height lower: 20 - 3.333333.
+    ASSERT_EQ(RTNORM, Run("TEXT", {"J", "TL", "10,20", "2", "0", "ABC", "DE", "<>"}));
+    report = Peer("entities");
+    EXPECT_TRUE(Has(report, "TEXT \"0\" 10,18 h=2 rot=0 style=\"Standard\" \"ABC\" j=0,3 at=10,20\n")) << report;
+    EXPECT_TRUE(Has(report, "TEXT \"0\" 10,14.666667 h=2 rot=0 style=\"Standard\" \"DE\" j=0,3 at=10,16.666667\n"))
+        << report;
+    // Enter is no option; cancel at the option draws nothing.
+    out.take();
+    EXPECT_EQ(RTCAN, Run("TEXT", {"J", "<>", "^C"}));
+    EXPECT_EQ(2u, ModelSpace().size());
+}
+
 // ---- ROTATE and SCALE ----
 
 TEST_F(DrawCommands, RotateByAngleReferenceAndCopy) {

@@ -49,8 +49,11 @@ def shape(e):
                          for x, y, sw, ew, b in e.get_points("xyseb"))
         return f"{head} closed={int(e.closed)} w={num(d.const_width)} {verts}"
     if t == "TEXT":
+        just = ""
+        if d.get("halign", 0) or d.get("valign", 0):
+            just = f" j={d.get('halign', 0)},{d.get('valign', 0)} at={pt(d.align_point)}"
         return (f"{head} {pt(d.insert)} h={num(d.height)} rot={num(d.rotation)} "
-                f"style={json.dumps(d.style)} {json.dumps(d.text)}")
+                f"style={json.dumps(d.style)} {json.dumps(d.text)}{just}")
     if t == "INSERT":
         return (f"{head} {json.dumps(d.name)} {pt(d.insert)} s={num(d.xscale)},{num(d.yscale)} "
                 f"rot={num(d.rotation)}")
