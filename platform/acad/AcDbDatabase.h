@@ -1,6 +1,6 @@
 // AcDbDatabase: one drawing in memory. It owns every object appended to it, hands out ids and
 // handles, keeps the symbol tables and the named-objects dictionary, and reads and writes
-// drawing files (DXF, AutoCAD 2000, whatever the file name says).
+// drawing files (DXF release R2000, whatever the file name says).
 #pragma once
 
 #include <memory>
@@ -115,7 +115,7 @@ public:
     // used: files are read whole).
     Acad::ErrorStatus readDwgFile(const char* fileName, int shmode = 0x20, bool allowCPConversion = false,
                                   const wchar_t* password = nullptr);
-    // Writes the drawing as DXF (AutoCAD 2000) atomically: a reader of the file sees the old or
+    // Writes the drawing as DXF (release R2000) atomically: a reader of the file sees the old or
     // the new drawing, never a part.
     Acad::ErrorStatus saveAs(const char* fileName);
     // The file the database was read from or last saved to.

@@ -1,4 +1,4 @@
-// Writes a database as an AutoCAD 2000 ASCII drawing interchange file. Texts go out as the
+// Writes a database as a release R2000 (AC1015) ASCII drawing interchange file. Texts go out as the
 // kernel holds them (GBK, with \U+ escapes for what GBK lacks) and names whole, so that what was
 // read is written back as read.
 #include <algorithm>

@@ -347,7 +347,7 @@ def show(v):
     return repr(v)
 
 
-# Attributes that a save as AutoCAD 2000 need not keep the same: the owner of entities in an R12
+# Attributes that a save as release R2000 need not keep the same: the owner of entities in an R12
 # file (R12 has none; the writer names the block), handled by the owner check.
 SKIP_ATTRIBS = {"handle", "owner"}
 # Attributes naming a table record.

@@ -2,7 +2,7 @@
 """ezdxf as an independent peer for the drawing tests.
 
   dxf_peer.py audit FILE   load FILE, audit it, print a JSON summary on stdout
-  dxf_peer.py make FILE    write an AutoCAD 2000 drawing with ezdxf for our reader
+  dxf_peer.py make FILE    write a release R2000 drawing with ezdxf for our reader
   dxf_peer.py dimstyles FILE  the audit's error count and one line per dimension style
   dxf_peer.py inserts FILE    one line per block reference of model space with its attributes
 """
