@@ -27,18 +27,8 @@ namespace {
 
 // Block names as the block table takes them: not empty, no "*" lead (anonymous and layout
 // blocks are the host's), none of <>/\":;?*|,=` outside double-byte characters.
-bool ValidBlockName(const std::string& name) {
-    if (name.empty() || name.size() > 255 || name[0] == '*') return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        if (c >= 0x81 && c <= 0xFE) {
-            if (++i >= name.size()) return false;
-            continue;
-        }
-        if (c < 0x20 || std::string("<>/\\\":;?*|,=`").find(static_cast<char>(c)) != std::string::npos) return false;
-    }
-    return true;
-}
+// A block name the user may give: a symbol name that does not start with '*' (anonymous blocks).
+bool ValidBlockName(const std::string& name) { return !name.empty() && name[0] != '*' && ValidSymbolName(name); }
 
 AcDbObjectId BlockNamed(const std::string& name) {
     AcDbBlockTable* t = nullptr;

@@ -107,6 +107,19 @@ std::string FormatAngle(double radians) {
     return s;
 }
 
+bool ValidSymbolName(const std::string& name) {
+    if (name.empty() || name.size() > 255) return false;
+    for (size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = static_cast<unsigned char>(name[i]);
+        if (c >= 0x81 && c <= 0xFE) {
+            if (++i >= name.size()) return false;
+            continue;
+        }
+        if (c < 0x20 || std::string("<>/\\\":;?*|,=`").find(static_cast<char>(c)) != std::string::npos) return false;
+    }
+    return true;
+}
+
 std::string RecordName(AcDbObjectId id) {
     AcDbSymbolTableRecord* rec = nullptr;
     if (acdbOpenObject(rec, id, AcDb::kForRead) != Acad::eOk) return std::string();

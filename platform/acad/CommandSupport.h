@@ -52,6 +52,9 @@ Acad::ErrorStatus SetCurrentLinetype(AcDbObjectId linetype);
 Acad::ErrorStatus SetCurrentTextStyle(AcDbObjectId style);
 Acad::ErrorStatus SetCurrentTextSize(double height);
 
+// A name a user may give a layer, line type or block: 1 to 255 bytes of GBK, no control
+// characters and none of <>/\":;?*|,=`.
+bool ValidSymbolName(const std::string& name);
 // The name of a symbol-table record (layer, line type, style); "" when it cannot be opened.
 std::string RecordName(AcDbObjectId id);
 // Yes/No question with a default; true for Yes. RTCAN leaves `yes` alone.

@@ -40,19 +40,6 @@ std::string Upper(const std::string& s) {
 
 // A name a symbol table takes: not empty, at most 255 bytes, none of <>/\":;?*|,=` (looked
 // for outside double-byte characters, whose second byte may be one of them).
-bool ValidSymbolName(const std::string& name) {
-    if (name.empty() || name.size() > 255) return false;
-    for (size_t i = 0; i < name.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(name[i]);
-        if (c >= 0x81 && c <= 0xFE) {
-            if (++i >= name.size()) return false;
-            continue;
-        }
-        if (c < 0x20 || std::string("<>/\\\":;?*|,=`").find(static_cast<char>(c)) != std::string::npos) return false;
-    }
-    return true;
-}
-
 std::vector<std::string> SplitList(const std::string& list) {
     std::vector<std::string> parts;
     size_t start = 0;

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "HostFixture.h"
+#include "ModelSpace.h"
 #include "RunCommand.h"
 #include "TempDir.h"
 #include "acad/AcDb.h"
@@ -46,15 +47,7 @@ protected:
         input.clear();
         return st;
     }
-    AcDbObjectId Append(AcDbEntity* ent) {
-        AcDbBlockTableRecord* ms = nullptr;
-        EXPECT_EQ(acdbOpenObject(ms, db->modelSpaceId(), AcDb::kForWrite), Acad::eOk);
-        AcDbObjectId id;
-        EXPECT_EQ(ms->appendAcDbEntity(id, ent), Acad::eOk);
-        ent->close();
-        ms->close();
-        return id;
-    }
+    AcDbObjectId Append(AcDbEntity* ent) { return NUVTest::AppendToModelSpace(*db, ent); }
     AcDbObjectId Line(double x1, double y1, double x2, double y2) {
         return Append(new AcDbLine(AcGePoint3d(x1, y1, 0), AcGePoint3d(x2, y2, 0)));
     }
